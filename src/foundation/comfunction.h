@@ -1,0 +1,20 @@
+// File helpers of the job runner: the user's folder, one line of a text
+// file, removing a file.
+#pragma once
+#include <cstdio>
+
+enum { USER_DIR_SIZE = 256, READ_LINE_MAX = 256 };
+
+// Fills dirname (USER_DIR_SIZE bytes) with $HOME, else $~, else the working
+// folder, followed by "/". Left empty when no folder can be had or the
+// folder and its "/" do not fit: a cut path would name another folder.
+void getMyDocument(char *dirname);
+
+// Reads one line into string (at least READ_LINE_MAX + 1 bytes): control
+// characters other than TAB are dropped, the line is cut after
+// READ_LINE_MAX characters and the rest of it skipped. 1 when a newline
+// ended the line, -1 at end of input (even when characters were read).
+int read_line(FILE *fp, char *string);
+
+// remove()'s status; callers ignore it.
+int RemoveFile(const char *filename);

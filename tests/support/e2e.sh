@@ -1,0 +1,91 @@
+# Shared steps of the desktop-level tests: each test gets its own virtual X
+# server (so windows of other tests never take its clicks), a fresh HOME, and
+# fails on any sanitizer report of the program it drove.
+# Source it, then call e2e_setup.
+set -euo pipefail
+
+: "${WENDLE_BUILD_DIR:?run through ctest}"
+: "${WENDLE_SOURCE_DIR:?run through ctest}"
+WENDLE_BIN="$WENDLE_BUILD_DIR/wendle"
+WM_CLOSE="$WENDLE_BUILD_DIR/tests/wm_close"
+
+e2e_fail() { echo "FAIL: $*" >&2; exit 1; }
+
+e2e_cleanup() {
+    local rc=$?
+    [ -n "${E2E_APP_PID:-}" ] && kill "$E2E_APP_PID" 2>/dev/null || true
+    [ -n "${E2E_XVFB_PID:-}" ] && kill "$E2E_XVFB_PID" 2>/dev/null || true
+    wait 2>/dev/null || true
+    if [ -n "${E2E_DIR:-}" ]; then
+        chmod -R u+rwx "$E2E_DIR" 2>/dev/null || true
+        rm -rf "$E2E_DIR"
+    fi
+    exit $rc
+}
+
+e2e_setup() {
+    E2E_DIR=$(mktemp -d /tmp/wendle-e2e-XXXXXX)
+    trap e2e_cleanup EXIT
+    export HOME="$E2E_DIR/home"
+    mkdir -p "$HOME" "$E2E_DIR/sanitizer"
+    export ASAN_OPTIONS="log_path=$E2E_DIR/sanitizer/asan"
+    export UBSAN_OPTIONS="log_path=$E2E_DIR/sanitizer/ubsan:print_stacktrace=1:halt_on_error=1"
+    local fifo="$E2E_DIR/displayfd"
+    mkfifo "$fifo"
+    Xvfb -displayfd 3 -screen 0 1280x1024x24 -nolisten tcp 3>"$fifo" 2>/dev/null &
+    E2E_XVFB_PID=$!
+    local num
+    read -r num <"$fifo"
+    export DISPLAY=":$num"
+}
+
+# Starts the program in the background (from folder $1, default HOME) and
+# waits for its main window; sets E2E_WIN.
+e2e_start() {
+    (cd "${1:-$HOME}" && exec "$WENDLE_BIN") &
+    E2E_APP_PID=$!
+    E2E_WIN=$(e2e_wait_window "LS-DYNA Wendle 2.2")
+}
+
+# Prints the id of the first window named exactly $1, waiting up to 20 s.
+e2e_wait_window() {
+    local id
+    for _ in $(seq 200); do
+        id=$(xdotool search --onlyvisible --name "^$1\$" 2>/dev/null | head -n 1 || true)
+        [ -n "$id" ] && { echo "$id"; return 0; }
+        sleep 0.1
+    done
+    e2e_fail "window '$1' did not appear"
+}
+
+# Waits up to $1 seconds (default 20) for the program to end and sets
+# E2E_RC to its exit status (not usable inside $(...): only this shell may
+# wait for the program).
+e2e_wait_exit() {
+    local limit=$(( ${1:-20} * 10 ))
+    for _ in $(seq "$limit"); do
+        if ! kill -0 "$E2E_APP_PID" 2>/dev/null; then
+            E2E_RC=0
+            wait "$E2E_APP_PID" || E2E_RC=$?
+            E2E_APP_PID=
+            return 0
+        fi
+        sleep 0.1
+    done
+    e2e_fail "program did not end"
+}
+
+# Clicks at window coordinates of window $1.
+e2e_click() {
+    xdotool mousemove --window "$1" "$2" "$3" click 1
+    sleep 0.2
+}
+
+e2e_wm_close() { "$WM_CLOSE" "$1"; }
+
+e2e_check_sanitizers() {
+    if compgen -G "$E2E_DIR/sanitizer/*" >/dev/null; then
+        cat "$E2E_DIR"/sanitizer/* >&2
+        e2e_fail "sanitizer report"
+    fi
+}
