@@ -1,0 +1,119 @@
+// Fl_Fltkgrid: the job table widget. A header row of buttons and data rows
+// of FLTK cells inside one scroll: a "Single"/"Double" choice in column 0,
+// editable integer fields in columns 5 and 6, read-only text elsewhere.
+// Rows move by exchanging their contents; each row may own a row_data.
+#pragma once
+#include <FL/Fl_Group.H>
+
+#include "grid/row_data.h"
+
+class Fl_Box;
+class Fl_Button;
+class Fl_Choice;
+class Fl_Input;
+class Fl_Scroll;
+class Fl_Widget;
+
+// The main window's "LS-DYNA Location:" box; a choice pick gives it the
+// keyboard focus so the choice does not keep it.
+extern Fl_Box *m_bxLocTitle;
+
+class Fl_Fltkgrid : public Fl_Group {
+public:
+    struct grid_col {
+        int type;  // 0 header cell, 1 text cell, 2 choice cell
+        union {
+            Fl_Input *input;
+            Fl_Button *button;
+            Fl_Choice *choice;
+        } grid_widget;
+        int datatype;
+        int backcolor;
+        int textcolor;
+        int textsize;
+        int align;
+        int nwidth;
+        grid_col *next;
+    };
+    struct grid_row {
+        int ntextsize;
+        grid_col *colhead;
+        grid_col *coltail;
+        grid_col *colcurrent;
+        row_data *pdata;
+        grid_row *next;
+    };
+
+    Fl_Fltkgrid(int x, int y, int w, int h, const char *label = nullptr);
+    Fl_Fltkgrid(int x, int y);
+    ~Fl_Fltkgrid() override;
+
+    int handle(int event) override;
+
+    // Builds the header row once; 0 when columns are already set or nCols <= 0.
+    int SetCols(int nCols);
+    // Index of the new data row, or -1 before SetCols or when memory ran out.
+    int AppendRow();
+    int DeleteRow(int nRow);
+    int UpRow(int nRow);
+    int DownRow(int nRow);
+    void SelectRow(int nRow);
+    int SetColWidth(int nCol, int nWidth);
+    int GetColWidth(int nCol);
+    // str is kept, not copied: it must live as long as the grid.
+    int SetHeaderText(int col, const char *str);
+    int SetMatrixText(int row, int col, const char *str);
+    // The cell's own text, valid until that cell's text next changes; null
+    // for a bad index or a cell that is not a text cell.
+    char *GetMatrixText(int row, int col);
+    int SetMatrixColor(int row, int col, int nColor);
+    int SetMatrixTextColor(int row, int col, int nColor);
+    int SetMatrixActivate(int row, int col);
+    int SetMatrixDeactivate(int row, int col);
+    int SetChoiceValue(int row, int iVal);
+    int GetChoiceValue(int row);
+    int SetChoiceActivate(int row, int bActive);
+    void SetRowData(int row, row_data *pd);
+    row_data *GetRowData(int row);
+
+    int GetRows();
+    int GetCols();
+    int GetCurrentRow();
+    int GetCurrentCol();
+    Fl_Scroll *GetScroll();
+    int SetCurrentRow(int nRow);
+    int SetCurrentCol(int nCol);
+    int SetRowHeight(int nHeight);
+    int SetFontSize(int size);
+    void SetActive(int num);
+
+    // Pointer handling; rx, ry are window coordinates. Both return 0 when
+    // the point lies in the 29-pixel strip at the grid's right edge.
+    int headClick(int type, int rx, int ry);  // type 0 move, 1 push, 2 drag
+    int gridClick(int rx, int ry);
+    // Hit test in scrolled-content coordinates: the row under the point and
+    // the column whose right border lies within 9 pixels, else -1. 0 when
+    // ry lies above the grid.
+    int getRowCol(int rx, int ry, int *row, int *col);
+    static void choice_cb(Fl_Widget *w, void *data);
+
+    // Column resizing state, driven by the header cells.
+    int m_originX;
+    int m_validMove;
+    int m_nMoveCol;
+
+private:
+    // Exchanges the contents of two neighbouring rows; nFlag 0 up, 1 down.
+    int changePosition(int nRow, int nFlag);
+
+    int m_nRows;
+    int m_nCols;
+    int m_nCurRow;
+    int m_nCurCol;
+    int m_fontsize;
+    int m_nheight;
+    int m_nactive;
+    grid_row *m_rowHead;
+    grid_row *m_rowTail;
+    Fl_Scroll *m_pScroll;
+};
