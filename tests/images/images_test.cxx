@@ -40,7 +40,7 @@ const ImageCase kImages[] = {
     {"vrxlogo", vrxlogo_xpm_data, 120, 58, 1, {"None", "#A4A421214A4A"}},
 };
 
-// Colour key -> colour spec of an XPM's colour table.
+// Colour key -> colour name in an XPM's colour table.
 std::map<std::string, std::string> colour_table(const char *const *data, int ncolors, int cpp)
 {
     std::map<std::string, std::string> table;
