@@ -28,7 +28,11 @@ enum {
 
 void alloc_failed()
 {
+    // The alert leaves no group open; a caller still building its window
+    // (the grid's own constructor runs inside one) must get its group back.
+    Fl_Group *open = Fl_Group::current();
     fl_alert("%s", "Alloc Memory Failed!Program Exit!");
+    Fl_Group::current(open);
 }
 
 Fl_Widget *cell_widget(const Fl_Fltkgrid::grid_col *c)
