@@ -237,7 +237,7 @@ Fl_Choice *Fl_Fltkgrid::choiceCell(int nRow) const
     return row->colhead->grid_widget.choice;
 }
 
-void Fl_Fltkgrid::freeRow(grid_row *row, bool bWidgets)
+void Fl_Fltkgrid::freeCells(grid_row *row, bool bWidgets)
 {
     grid_col *c = row->colhead;
     while (c) {
@@ -250,6 +250,12 @@ void Fl_Fltkgrid::freeRow(grid_row *row, bool bWidgets)
         delete c;
         c = next;
     }
+    row->colhead = row->coltail = row->colcurrent = nullptr;
+}
+
+void Fl_Fltkgrid::freeRow(grid_row *row, bool bWidgets)
+{
+    freeCells(row, bWidgets);
     delete row->pdata;
     delete row;
 }
@@ -301,17 +307,7 @@ int Fl_Fltkgrid::SetCols(int nCols)
     if (!ok) {
         // Without all its columns the table is unusable: take the partial
         // header back down and leave the grid as SetCols found it.
-        grid_col *c = m_rowHead->colhead;
-        while (c) {
-            grid_col *next = c->next;
-            if (c->grid_widget.button) {
-                m_pScroll->remove(c->grid_widget.button);
-                delete c->grid_widget.button;
-            }
-            delete c;
-            c = next;
-        }
-        m_rowHead->colhead = m_rowHead->coltail = m_rowHead->colcurrent = nullptr;
+        freeCells(m_rowHead, true);
         alloc_failed();
         return 0;
     }

@@ -124,6 +124,7 @@ private:
     Fl_Input *textCell(int nRow, int nCol) const;
     Fl_Choice *choiceCell(int nRow) const;
     grid_col *newCell(int nCol, const grid_col *head, int nY);
+    void freeCells(grid_row *row, bool bWidgets);
     void freeRow(grid_row *row, bool bWidgets);
     void deleteLastRow();
 
