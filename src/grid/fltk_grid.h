@@ -19,6 +19,8 @@ class Fl_Widget;
 extern Fl_Box *m_bxLocTitle;
 
 class Fl_Fltkgrid : public Fl_Group {
+    friend class CgHeadBtn;
+
 public:
     struct grid_col {
         int type;  // 0 header cell, 1 text cell, 2 choice cell
@@ -45,6 +47,7 @@ public:
     };
 
     Fl_Fltkgrid(int x, int y, int w, int h, const char *label = nullptr);
+    // A grid of the default size, 560 x 200: eight 70-pixel columns wide.
     Fl_Fltkgrid(int x, int y);
     ~Fl_Fltkgrid() override;
 
@@ -70,9 +73,12 @@ public:
     int SetMatrixTextColor(int row, int col, int nColor);
     int SetMatrixActivate(int row, int col);
     int SetMatrixDeactivate(int row, int col);
+    // iVal is 0 ("Single") or 1 ("Double"); other values are rejected.
     int SetChoiceValue(int row, int iVal);
+    // 0 also for a choice that was never set.
     int GetChoiceValue(int row);
     int SetChoiceActivate(int row, int bActive);
+    // pd must come from new: the grid deletes it with its row or itself.
     void SetRowData(int row, row_data *pd);
     row_data *GetRowData(int row);
 
@@ -96,6 +102,9 @@ public:
     // ry lies above the grid.
     int getRowCol(int rx, int ry, int *row, int *col);
     static void choice_cb(Fl_Widget *w, void *data);
+    // The pointer shape the header cells last asked for (FL_CURSOR_DEFAULT
+    // or FL_CURSOR_WE).
+    Fl_Cursor GetHeadCursor() const;
 
     // Column resizing state, driven by the header cells.
     int m_originX;
@@ -105,6 +114,19 @@ public:
 private:
     // Exchanges the contents of two neighbouring rows; nFlag 0 up, 1 down.
     int changePosition(int nRow, int nFlag);
+
+    void real_choice_cb(Fl_Widget *w);
+    void setHeadCursor(Fl_Cursor c);
+    void scrollOffset(int *sx, int *sy) const;
+    grid_row *rowAt(int nRow) const;
+    grid_row *dataRow(int nRow) const;
+    grid_col *cellAt(int nRow, int nCol) const;
+    Fl_Input *textCell(int nRow, int nCol) const;
+    Fl_Choice *choiceCell(int nRow) const;
+    grid_col *newCell(int nCol, const grid_col *head, int nY);
+    void freeCells(grid_row *row, bool bWidgets);
+    void freeRow(grid_row *row, bool bWidgets);
+    void deleteLastRow();
 
     int m_nRows;
     int m_nCols;
@@ -116,4 +138,5 @@ private:
     grid_row *m_rowHead;
     grid_row *m_rowTail;
     Fl_Scroll *m_pScroll;
+    Fl_Cursor m_headCursor;
 };
