@@ -1,10 +1,33 @@
-# The real program starts on its own X server and ends when its window is
-# closed the way a window manager closes it.
+# Closing the real window — by the window manager or with Escape — writes the
+# settings file and the history log to the user's folder and ends with
+# status 1.
 source "$WENDLE_SOURCE_DIR/tests/support/e2e.sh"
 e2e_setup
+
+printf 'dynasolver_single=/opt/single\ndynasolver_double=\nmemory=\npausetime=4\nlastdir=/data/\n' \
+    >"$HOME/wendle.ini"
+expected='dynasolver_single=/opt/single
+dynasolver_double=
+memory=128
+pausetime=4
+lastdir=/data/
+xterm=xterm'
+
 e2e_start
 e2e_wm_close "$E2E_WIN"
 e2e_wait_exit
-[ "$E2E_RC" = 1 ] || e2e_fail "exit status $E2E_RC, expected 1"
+[ "$E2E_RC" = 1 ] || e2e_fail "exit status $E2E_RC after a window-manager close"
+[ "$(cat "$HOME/wendle.ini")" = "$expected" ] || e2e_fail "settings: $(cat "$HOME/wendle.ini")"
+[ -f "$HOME/wendle_history.log" ] || e2e_fail "no history log"
+
+# Escape, typed into the window, closes it the same way.
+rm "$HOME/wendle_history.log"
+e2e_start
+xdotool windowfocus --sync "$E2E_WIN" key Escape
+e2e_wait_exit
+[ "$E2E_RC" = 1 ] || e2e_fail "exit status $E2E_RC after Escape"
+[ "$(cat "$HOME/wendle.ini")" = "$expected" ] || e2e_fail "settings after Escape"
+[ -f "$HOME/wendle_history.log" ] || e2e_fail "no history log after Escape"
+
 e2e_check_sanitizers
 echo PASS

@@ -1,0 +1,141 @@
+// guiMainWnd: the job runner's one main window. It holds the job table, the
+// solver and queue controls, the per-user settings and history log, and the
+// state of a submission run (a chain of toolkit timers, one job at a time).
+#pragma once
+#include <FL/Fl_Window.H>
+#include <sys/types.h>
+
+#include <string>
+#include <vector>
+
+#include "foundation/comfunction.h"
+
+class Fl_Box;
+class Fl_Button;
+class Fl_Check_Button;
+class Fl_Input;
+class Fl_Round_Button;
+class Fl_Widget;
+class Fl_Fltkgrid;
+
+// Paths built from the user's folder ("%s/wendle.ini" and the like).
+enum {
+    PROFILE_PATH_SIZE = USER_DIR_SIZE + 32,
+    MSG_NAME_SIZE = READ_LINE_MAX + 1,
+    FILE_INFO_SIZE = 256,
+};
+
+class guiMainWnd : public Fl_Window {
+public:
+    guiMainWnd(int x, int y, int w, int h, const char *title);
+    ~guiMainWnd() override;
+
+    // Start folder of every job-file dialog; the file dialog writes back the
+    // folder it ended in. Kept in the settings file as lastdir.
+    static char m_szLastDir[256];
+
+    void InitWindow();
+    void ResizeWindow(int w, int h);
+    void InitJobSub();
+    // 1 when read and applied; 0 when it cannot be opened or a line does not
+    // carry the key expected at its place (then nothing is applied).
+    int read_config(const char *path);
+    // 1 when written. The file is replaced only once all six lines are
+    // safely on disk; on any failure the old file stays and 0 is returned.
+    int write_config(const char *path);
+    // Appends every row whose status is not exactly "Queued".
+    void write_log(const char *path);
+
+    // Splits a job file's path (at most FILE_INFO_SIZE - 1 characters) into
+    // name, folder (with its "/"), type (mode 1: the text after the last
+    // ".") and size ("%dK"), each into FILE_INFO_SIZE bytes. 0 after an
+    // alert when the path has no "." (mode 1) or "/", or cannot be read.
+    int GetFileInfo(int mode, const char *path, char *name, char *folder, char *type,
+                    char *size);
+
+    static void exit_cb(Fl_Widget *w, void *data);
+    static void add_cb(Fl_Widget *w, void *data);
+    static void addrestart_cb(Fl_Widget *w, void *data);
+    static void delete_cb(Fl_Widget *w, void *data);
+    static void up_cb(Fl_Widget *w, void *data);
+    static void down_cb(Fl_Widget *w, void *data);
+    static void reset_cb(Fl_Widget *w, void *data);
+    static void automem_cb(Fl_Widget *w, void *data);
+    static void location_cb(Fl_Widget *w, void *data);
+    static void about_cb(Fl_Widget *w, void *data);
+    static void submit_cb(Fl_Widget *w, void *data);
+    static void read_cb(Fl_Widget *w, void *data);
+
+    void real_exit_cb();
+    void real_add_cb();
+    void real_addrestart_cb();
+    void real_delete_cb();
+    void real_up_cb();
+    void real_down_cb();
+    void real_reset_cb();
+    void real_automem_cb();
+    void real_location_cb(Fl_Widget *w);
+    void real_about_cb();
+    void real_submit_cb();
+    void real_read_cb();
+
+    // Timer callbacks of a run; data is the window.
+    static void RunDynaProcess(void *data);
+    static void ChkMsg(void *data);
+    static void ChkEnd(void *data);
+    void real_rundynaprocess();
+    void real_chkmsg();
+    void real_chkend();
+
+    // The line after the deck's *KEYWORD_ID line, blanks joined by "_", into
+    // name (MSG_NAME_SIZE bytes): 1 when found, else 0 with name empty. An
+    // ID holding "/" gives no name: it would lead outside the job's folder.
+    int GetMessageName(const char *deck, char *name);
+    // The outcome of row's message file: 1 normal end, 0 error, -1 not yet
+    // decided or unreadable, -2 when it exists, is empty, and may be read
+    // but not written.
+    int IsFinishedNormal(int row);
+    // The message file of a row: in the job's folder, named after the
+    // deck's ID or "messag".
+    std::string MessageFile(int row);
+    // The pause before row's job in whole seconds, at least 1: the leading
+    // digits of its Sec text.
+    int GetPauseSeconds(int row);
+
+    char m_szXterm[256];
+    char m_szUsrProfile[USER_DIR_SIZE];
+    int m_curWidth, m_curHeight;
+    int m_runStat;
+    int m_failNum;
+    int m_sucNum;
+    int m_curSub;
+    Fl_Fltkgrid *m_grid;
+    Fl_Check_Button *m_autoMem;
+    Fl_Input *inMem;
+    Fl_Input *inPause;
+    Fl_Input *inDynaLocation1;
+    Fl_Input *inDynaLocation2;
+    Fl_Box *lblFisrt, *lblSecond;
+    Fl_Round_Button *btnSinglePrecision, *btnDoublePrecision;
+    Fl_Button *btnSelDynaLocation1, *btnSelDynaLocation2;
+    Fl_Box *m_bxUpBox, *m_bxCtlPara, *m_bxMemory, *m_bxPause, *m_bxMB, *m_bxSec, *m_bxDown;
+    Fl_Button *btnReset, *btnSubmit, *btnRead, *btnRestart, *btnAdd, *btnDel, *btnUp,
+        *btnDown, *btnAbout;
+    pid_t m_childpid;
+
+protected:
+    void draw() override;
+
+private:
+    // Marks row r "Waiting" and starts it after its pause.
+    void wait_and_start(int r);
+    // Counts and colours the current job's outcome (1 normal, 0 abnormal)
+    // and moves on to the next row or the end of the run.
+    void judge(int code);
+    void activate_solver_controls(bool on);
+    // Terminals that are no longer the current job's, reaped from a timer
+    // by their own pid only.
+    void reap_later(pid_t pid);
+    static void ReapChildren(void *data);
+    std::vector<pid_t> m_orphans;
+};

@@ -1,0 +1,159 @@
+#include <FL/Fl_Input.H>
+
+#include <csignal>
+#include <cstdio>
+#include <filesystem>
+#include <string>
+#include <sys/resource.h>
+
+#include "mainwnd_fixture.h"
+
+namespace {
+
+struct Applied {
+    std::string single, dbl, mem, pause, lastdir, xterm;
+    bool operator==(const Applied &o) const
+    {
+        return single == o.single && dbl == o.dbl && mem == o.mem && pause == o.pause &&
+               lastdir == o.lastdir && xterm == o.xterm;
+    }
+};
+std::ostream &operator<<(std::ostream &os, const Applied &a)
+{
+    return os << "{" << a.single << "|" << a.dbl << "|" << a.mem << "|" << a.pause << "|"
+              << a.lastdir << "|" << a.xterm << "}";
+}
+
+class SettingsTest : public MainWndTest {
+protected:
+    Applied applied()
+    {
+        return {wnd->inDynaLocation1->value(), wnd->inDynaLocation2->value(),
+                wnd->inMem->value(),           wnd->inPause->value(),
+                guiMainWnd::m_szLastDir,       wnd->m_szXterm};
+    }
+    std::string ini() { return home.file("wendle.ini"); }
+};
+
+const char *const kFull = "dynasolver_single=/opt/s\n"
+                          "dynasolver_double=/opt/d\n"
+                          "memory=512\n"
+                          "pausetime=3\n"
+                          "lastdir=/data/jobs/\n"
+                          "xterm=urxvt\n";
+
+TEST_F(SettingsTest, StartUpReadsTheUserFile)
+{
+    struct Case {
+        const char *name;
+        const char *content;  // null: no file
+        Applied expect;
+    } cases[] = {
+        {"no file", nullptr, {"", "", "", "", "", "xterm"}},
+        {"full", kFull, {"/opt/s", "/opt/d", "512", "3", "/data/jobs/", "urxvt"}},
+        {"empty file", "", {"", "", "128", "10", "", "xterm"}},
+        {"three lines", "dynasolver_single=a\ndynasolver_double=b\nmemory=64\n",
+         {"a", "b", "64", "10", "", "xterm"}},
+        {"out of order",
+         "dynasolver_single=a\nmemory=64\ndynasolver_double=b\npausetime=3\nlastdir=/x/\nxterm=t\n",
+         {"", "", "", "", "", "xterm"}},
+        {"empty memory, zero pause",
+         "dynasolver_single=\ndynasolver_double=\nmemory=\npausetime=0\n",
+         {"", "", "128", "0", "", "xterm"}},
+        {"equals in a value",
+         "dynasolver_single=\ndynasolver_double=\nmemory=1\npausetime=2\nlastdir=/a=b/c=/\n",
+         {"", "", "1", "2", "/a=b/c=/", "xterm"}},
+        {"bare xterm line",
+         "dynasolver_single=\ndynasolver_double=\nmemory=1\npausetime=2\nlastdir=\nxterm\n",
+         {"", "", "1", "2", "", "xterm"}},
+        {"no final newline",
+         "dynasolver_single=s\ndynasolver_double=d\nmemory=1\npausetime=2\nlastdir=/l/\nxterm=konsole",
+         {"s", "d", "1", "2", "/l/", "xterm"}},
+        {"CR LF ends",
+         "dynasolver_single=s\r\ndynasolver_double=d\r\nmemory=7\r\npausetime=\r\n",
+         {"s", "d", "7", "10", "", "xterm"}},
+        {"key with a blank", "dynasolver_single =s\n", {"", "", "", "", "", "xterm"}},
+        {"key in other case", "Dynasolver_single=s\n", {"", "", "", "", "", "xterm"}},
+        {"lines past the sixth are ignored",
+         "dynasolver_single=s\ndynasolver_double=d\nmemory=1\npausetime=2\nlastdir=/l/\nxterm=x\n"
+         "extra=1\n",
+         {"s", "d", "1", "2", "/l/", "x"}},
+    };
+    for (const Case &c : cases) {
+        SCOPED_TRACE(c.name);
+        if (!c.content)
+            std::remove(ini().c_str());
+        open_window(c.content);
+        EXPECT_EQ(c.expect, applied());
+        wnd.reset();
+        guiMainWnd::m_szLastDir[0] = '\0';
+    }
+}
+
+TEST_F(SettingsTest, LongValuesAreCutToTheirSlot)
+{
+    std::string longValue(400, 'v');
+    std::string content = "dynasolver_single=" + longValue + "\n";
+    open_window(content.c_str());
+    // The line reader keeps 256 characters; the key and "=" take 18 of them.
+    EXPECT_EQ(std::string(256 - 18, 'v'), std::string(wnd->inDynaLocation1->value()));
+}
+
+TEST_F(SettingsTest, RoundTrip)
+{
+    open_window(kFull);
+    wnd->inDynaLocation1->value("/usr/local/bin/solver s");
+    wnd->inMem->value("");
+    wnd->inPause->value("");
+    snprintf(guiMainWnd::m_szLastDir, sizeof guiMainWnd::m_szLastDir, "/w=1/");
+    ASSERT_EQ(1, wnd->write_config(ini().c_str()));
+    EXPECT_EQ("dynasolver_single=/usr/local/bin/solver s\n"
+              "dynasolver_double=/opt/d\n"
+              "memory=\n"
+              "pausetime=\n"
+              "lastdir=/w=1/\n"
+              "xterm=urxvt\n",
+              read_file(ini()));
+    wnd.reset();
+    open_window();
+    EXPECT_EQ((Applied{"/usr/local/bin/solver s", "/opt/d", "128", "10", "/w=1/", "urxvt"}),
+              applied());
+}
+
+TEST_F(SettingsTest, FailedWriteKeepsThePreviousFile)
+{
+    open_window(kFull);
+    wnd->inMem->value("999");
+
+    // A file-size limit makes the writes really fail part-way, as a full
+    // disk would.
+    struct rlimit old;
+    getrlimit(RLIMIT_FSIZE, &old);
+    struct rlimit tiny = old;
+    tiny.rlim_cur = 20;
+    void (*oldHandler)(int) = signal(SIGXFSZ, SIG_IGN);
+    ASSERT_EQ(0, setrlimit(RLIMIT_FSIZE, &tiny));
+    int r = wnd->write_config(ini().c_str());
+    setrlimit(RLIMIT_FSIZE, &old);
+    signal(SIGXFSZ, oldHandler);
+
+    EXPECT_EQ(0, r);
+    EXPECT_EQ(kFull, read_file(ini()));
+    EXPECT_EQ(1u, std::distance(std::filesystem::directory_iterator(home.path()),
+                                std::filesystem::directory_iterator()))
+        << "no temporary file is left behind";
+
+    EXPECT_EQ(0, wnd->write_config(home.file("missing/wendle.ini").c_str()));
+    EXPECT_EQ(1, wnd->write_config(ini().c_str()));
+    EXPECT_NE(std::string::npos, read_file(ini()).find("memory=999\n"));
+}
+
+TEST_F(SettingsTest, NoUserFolderReadsAndWritesNothing)
+{
+    ScopedEnv longHome("HOME", ("/" + std::string(300, 'h')).c_str());
+    open_window();
+    EXPECT_STREQ("", wnd->m_szUsrProfile);
+    EXPECT_STREQ("", wnd->m_szXterm);
+}
+
+} // namespace
