@@ -75,7 +75,8 @@ SFileDialog::SFileDialog(int MODE, const char *filter, char *default_dir, char *
       IMPORT(nullptr), OPEN0(nullptr), CANCEL0(nullptr), IMPORT0(nullptr), SAVE0(nullptr),
       EXPORT0(nullptr), OK0(nullptr), label1(nullptr), label2(nullptr), label3(nullptr),
       FilterChoice(nullptr), FilterItem(nullptr), FileChoice(nullptr), FileItem(nullptr),
-      m_nDirSize(dirSize), m_nNameSize(nameSize), m_bEnterPressed(false)
+      m_nDirSize(dirSize), m_nNameSize(nameSize), m_pLastdirInactive(nullptr),
+      m_pUpdirInactive(nullptr)
 {
     _filename[0] = _dir[0] = dir_cur[0] = getfile[0] = _pathname[0] = '\0';
     memset(file_num, 0, sizeof file_num);
@@ -149,6 +150,8 @@ SFileDialog::~SFileDialog()
     delete xpm_Closedfolder;
     delete xpm_Default;
     delete xpm_Newdir;
+    delete m_pLastdirInactive;
+    delete m_pUpdirInactive;
     // The menus still point at their items until the widgets go.
     if (FilterChoice)
         FilterChoice->menu(nullptr);
@@ -217,10 +220,17 @@ void SFileDialog::InitWinContral()
     LASTDIR->callback(Button_CB, this);
     LASTDIR->tooltip("Turn to the folder visited last");
     LASTDIR->image(xpm_Lastdir);
+    // Greyed pictures, so that an inactive button looks inactive.
+    m_pLastdirInactive = xpm_Lastdir->copy();
+    m_pLastdirInactive->inactive();
+    LASTDIR->deimage(m_pLastdirInactive);
     UPDIR = new SButton(_sw - 60, 5, 22, 22);
     UPDIR->callback(Button_CB, this);
     UPDIR->tooltip("Turn to the up folder");
     UPDIR->image(xpm_Updir);
+    m_pUpdirInactive = xpm_Updir->copy();
+    m_pUpdirInactive->inactive();
+    UPDIR->deimage(m_pUpdirInactive);
     NEWDIR = new SButton(_sw - 32, 5, 22, 22);
     NEWDIR->labelcolor(FL_YELLOW);
     NEWDIR->callback(Button_CB, this);
@@ -348,11 +358,12 @@ void SFileDialog::SetMenu_File()
 
 int SFileDialog::handle(int e)
 {
-    // Each press is noted once: the modal loop must not re-read the key of
-    // an old event, such as the Enter that opened the dialog or closed an alert.
+    // Enter acts once per press made in this window: the key of an old
+    // event, such as the Enter that opened the dialog or closed an alert,
+    // must not act again.
     if ((e == FL_KEYBOARD || e == FL_SHORTCUT) &&
         (Fl::event_key() == FL_Enter || Fl::event_key() == FL_KP_Enter)) {
-        m_bEnterPressed = true;
+        real_Button_CB(OPEN);
         return 1;
     }
     return GuiSizableDialog::handle(e);
@@ -683,13 +694,7 @@ int SFileDialog::ShowFileDialog()
     if (!shown())
         show();
     usr_ans = 0;
-    m_bEnterPressed = false;
     while (usr_ans == 0) {
-        if (m_bEnterPressed) {
-            m_bEnterPressed = false;
-            real_Button_CB(OPEN);
-            continue;
-        }
         // Hidden by other means than the dialog's own commands.
         if (!shown()) {
             Cancel();

@@ -8,6 +8,7 @@
 class Fl_Box;
 class Fl_Button;
 class Fl_Check_Button;
+class Fl_Image;
 class Fl_Input;
 class Fl_Pixmap;
 class Fl_Scroll;
@@ -71,7 +72,7 @@ public:
     // nID: 1 to 3 the labels, 4 the action button, 5 Cancel, 6 Import (mode 3).
     void SetWinControl(int nID, const char *label);
 
-    // Notes an Enter key press made in the dialog for the modal loop.
+    // An Enter key press made in the dialog acts as the action button.
     int handle(int e) override;
 
 protected:
@@ -125,6 +126,7 @@ protected:
     void Cancel();
     bool IsShownFolder(const char *name) const;
     bool IsShownFile(const char *name) const;
+    bool CompleteExtension(char *name);
     // -1 invalid (the user was told), 0 a plain name left in getfile,
     // 1 a folder whose path, ending in "/", is left in getfile.
     int ValidFilename(const char *file_name);
@@ -185,5 +187,6 @@ protected:
     Fl_Menu_Item *FileItem;
     int m_nDirSize;
     int m_nNameSize;
-    bool m_bEnterPressed;
+    Fl_Image *m_pLastdirInactive;
+    Fl_Image *m_pUpdirInactive;
 };

@@ -3,6 +3,7 @@
 #include "dialogs/sfiledialog.h"
 
 #include "dialogs/sflatwidgets.h"
+#include "foundation/lang_converter.h"
 
 #include <FL/Fl.H>
 #include <FL/Fl_Box.H>
@@ -11,12 +12,15 @@
 #include <FL/Fl_Input.H>
 #include <FL/Fl_Menu_Item.H>
 #include <FL/Fl_Scroll.H>
+#include <FL/Fl_Window.H>
 #include <FL/filename.H>
 #include <FL/fl_ask.H>
 
+#include <cerrno>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <sys/stat.h>
 
 void SFileDialog::real_Choice_CB(Fl_Widget *pWidget)
 {
@@ -66,6 +70,10 @@ void SFileDialog::real_Button_CB(Fl_Widget *pWidget)
         GoUp();
     } else if (pWidget == LASTDIR) {
         GoBack();
+    } else if (pWidget == NEWDIR) {
+        MakeNewFolder();
+    } else if (pWidget == OPEN || (IMPORT && pWidget == IMPORT)) {
+        Accept(pWidget);
     } else if (pWidget == CANCEL) {
         Cancel();
     } else if (pWidget == chk_filter) {
@@ -105,6 +113,129 @@ void SFileDialog::GoBack()
     DRAW = 1;
     file_box->value("");
     redraw();
+}
+
+void SFileDialog::MakeNewFolder()
+{
+    char *name = Create_new_dir(x() + 80, y() + 60, dir_cur);
+    if (!name)
+        return;
+    char path[FD_PATH_SIZE];
+    int n = snprintf(path, sizeof path, "%s%s", dir_cur, name);
+    free(name);
+    // The folder's path and its final "/" must fit the dialog's buffers.
+    if (n < 0 || n >= (int)sizeof path - 1) {
+        fl_alert("Invalide Directory Name!");
+        return;
+    }
+    if (mkdir(path, 0755) != 0) {
+        int err = errno;
+        // A folder made meanwhile by someone else is simply entered.
+        if (err != EEXIST || !fl_filename_isdir(path)) {
+            fl_alert("Create Directory Failed!\n%s\n%s", path, strerror(err));
+            return;
+        }
+    }
+    CopyFolder(dir_cur, path);
+    DRAW = 1;
+    scroll->redraw();
+    if (drivename && drivename[0])
+        snprintf(drivename[0], FD_PATH_SIZE, "%s", dir_cur);
+    FileChoice->redraw();
+    file_box->value("");
+    AppendDir(dir_cur);
+}
+
+bool SFileDialog::IsShownFolder(const char *name) const
+{
+    for (int i = 0; i < Dir_num; i++)
+        if (strcmp(dirname[i], name) == 0)
+            return true;
+    return false;
+}
+
+bool SFileDialog::IsShownFile(const char *name) const
+{
+    for (int k = 0; k < file_list_num; k++)
+        for (dirNode *n = file_head[k]; n; n = n->next)
+            if (strcmp(n->_dirname, name) == 0)
+                return true;
+    return false;
+}
+
+// Appends the first pattern of the chosen filter entry to a name that
+// carries none of its patterns; false when the result would not fit.
+bool SFileDialog::CompleteExtension(char *name)
+{
+    int items = FilterChoice->size() - 1;
+    int item = checked >= 0 && checked < items ? checked : FilterChoice->value();
+    GetFilter(FilterItem && item >= 0 && item < items ? FilterItem[item].text : nullptr, 0);
+    if (file_type_num == 0)
+        return true;
+    char lower[FD_PATH_SIZE];
+    snprintf(lower, sizeof lower, "%s", name);
+    all_to_lower(lower);
+    for (int k = 0; k < file_type_num; k++) {
+        char pattern[FD_PATTERN_SIZE];
+        snprintf(pattern, sizeof pattern, "%s", filter_file[k]);
+        all_to_lower(pattern);
+        if (strstr(pattern, ".*") || strstr(lower, pattern))
+            return true;
+    }
+    size_t n = strlen(name);
+    if (n + strlen(filter_file[0]) >= FD_PATH_SIZE)
+        return false;
+    snprintf(name + n, FD_PATH_SIZE - n, "%s", filter_file[0]);
+    return true;
+}
+
+void SFileDialog::Accept(Fl_Widget *w)
+{
+    char *name = ValidInput(file_box->value());
+    // A field of blanks names nothing, like an empty one.
+    if (!name || !name[0]) {
+        free(name);
+        _filename[0] = '\0';
+        if (Dialog_Mode == FD_IMPORT && w == IMPORT)
+            return;
+        usr_ans = -1;
+        hide();
+        return;
+    }
+    int r = ValidFilename(name);
+    free(name);
+    if (r == -1)
+        return;
+    if (r == 1) {
+        snprintf(dir_cur, sizeof dir_cur, "%s", getfile);
+        AppendDir(dir_cur);
+        DRAW = 1;
+        redraw();
+        return;
+    }
+
+    char accepted[FD_PATH_SIZE];
+    snprintf(accepted, sizeof accepted, "%s", getfile);
+    bool ok = true;
+    if (Dialog_Mode == FD_SAVE || Dialog_Mode == FD_EXPORT || Dialog_Mode == -1)
+        ok = CompleteExtension(accepted);
+    else if (Dialog_Mode == FD_OPEN || Dialog_Mode == FD_IMPORT)
+        ok = IsShownFile(accepted);
+    // The folder and the name together must fit the path buffers.
+    if (!ok || strlen(dir_cur) + strlen(accepted) >= FD_PATH_SIZE) {
+        fl_alert("Invalide File Name!");
+        return;
+    }
+    snprintf(_filename, sizeof _filename, "%s", accepted);
+    snprintf(_dir, sizeof _dir, "%s", dir_cur);
+    g_filetype = checked;
+    if (Dialog_Mode == FD_IMPORT && w == IMPORT) {
+        file_box->value("");
+        usr_ans = 2;
+    } else {
+        hide();
+        usr_ans = 1;
+    }
 }
 
 void SFileDialog::Cancel()
@@ -163,6 +294,116 @@ void SFileDialog::real_Dir_CB(Fl_Widget *pWidget)
         return;
     }
     file_box->value(name->label());
+    if (Fl::event_clicks()) {
+        snprintf(_filename, sizeof _filename, "%s", name->label());
+        snprintf(_dir, sizeof _dir, "%s", dir_cur);
+        Accept(OPEN);
+    }
+}
+
+char *SFileDialog::ValidInput(const char *file_name)
+{
+    if (!file_name || !file_name[0])
+        return nullptr;
+    char *out = static_cast<char *>(calloc(1, FD_PATH_SIZE));
+    if (!out)
+        return nullptr;
+    while (*file_name == ' ')
+        file_name++;
+    snprintf(out, FD_PATH_SIZE, "%s", file_name);
+    size_t n = strlen(out);
+    while (n > 0 && out[n - 1] == ' ')
+        out[--n] = '\0';
+    for (char *c = out; *c; c++)
+        if (*c == '\\')
+            *c = '/';
+    return out;
+}
+
+int SFileDialog::ValidFilename(const char *file_name)
+{
+    getfile[0] = '\0';
+    const char *firstSlash = strchr(file_name, '/');
+    for (const char *c = file_name; *c; c++) {
+        bool bad = strchr("*?\"<>|\\", *c) != nullptr;
+        // A drive-like "C:" may open a name, never follow a folder.
+        if (*c == ':' && firstSlash && c > firstSlash)
+            bad = true;
+        if (*c == '/' && c[1] == '/')
+            bad = true;
+        if (bad) {
+            fl_alert("Invalide File Name!");
+            return -1;
+        }
+    }
+    if (IsShownFolder(file_name)) {
+        int n = snprintf(getfile, sizeof getfile, "%s%s/", dir_cur, file_name);
+        if (n > 0 && n < (int)sizeof getfile)
+            return 1;
+    } else if (!firstSlash) {
+        snprintf(getfile, sizeof getfile, "%s", file_name);
+        return 0;
+    } else if (fl_filename_isdir(file_name)) {
+        if (CopyFolder(getfile, file_name))
+            return 1;
+    } else {
+        const char *rest = file_name[0] == '/' ? file_name + 1 : file_name;
+        char path[2 * FD_PATH_SIZE];
+        snprintf(path, sizeof path, "%s%s", dir_cur, rest);
+        if (fl_filename_isdir(path) && CopyFolder(getfile, path))
+            return 1;
+    }
+    getfile[0] = '\0';
+    fl_alert("Invalide Directory Name!");
+    return -1;
+}
+
+char *SFileDialog::Create_new_dir(int pos_x, int pos_y, const char *label)
+{
+    Fl_Group *saved = Fl_Group::current();
+    Fl_Group::current(nullptr);
+    char text[1040];
+    snprintf(text, sizeof text, "Create new directory in:\n %s", label);
+    Fl_Window *win = new Fl_Window(pos_x, pos_y, 300, 100, "Create a new directory");
+    Fl_Box *box = new Fl_Box(2, 2, 0, 25, text);
+    box->align(FL_ALIGN_RIGHT);
+    Fl_Input *input = new Fl_Input(10, 35, 280, 25);
+    input->maximum_size(FD_PATH_SIZE - 1);
+    Fl_Button *ok = new Fl_Button(20, 65, 80, 25, "OK");
+    Fl_Button *cancel = new Fl_Button(200, 65, 80, 25, "CANCEL");
+    win->end();
+    Fl_Group::current(saved);
+    // The buttons, and the window itself for Escape and the window
+    // manager's close, report through the toolkit's queue.
+    win->callback(Fl_Widget::default_callback);
+    win->set_modal();
+    win->show();
+
+    char *result = nullptr;
+    bool done = false;
+    while (!done) {
+        Fl::wait();
+        while (Fl_Widget *o = Fl::readqueue()) {
+            if (o == cancel || o == win) {
+                done = true;
+                break;
+            }
+            if (o != ok)
+                continue;
+            char *name = ValidInput(input->value());
+            if (name && name[0] && !IsShownFolder(name)) {
+                result = name;
+                done = true;
+                break;
+            }
+            free(name);
+        }
+        if (!win->shown())
+            done = true;
+    }
+    win->hide();
+    delete win;
+    return result;
 }
 
 char *SFileDialog::GetFileName()

@@ -55,7 +55,10 @@ void TestDialog::showAndDraw()
 {
     if (!shown())
         show();
-    gui::wait_for(5.0, [](void *d) { return ((TestDialog *)d)->visible() != 0; }, this);
+    // A requested rebuild of the grid happens when the window draws.
+    gui::wait_for(
+        5.0, [](void *d) { return ((TestDialog *)d)->visible() && ((TestDialog *)d)->DRAW == 0; },
+        this);
     gui::settle();
 }
 
@@ -68,16 +71,17 @@ Script::~Script()
 
 Script &Script::then(std::function<void()> step)
 {
-    m_steps.push_back([step]() {
-        step();
-        return true;
-    });
+    m_steps.push_back({[step]() {
+                           step();
+                           return true;
+                       },
+                       true});
     return *this;
 }
 
 Script &Script::until(std::function<bool()> cond)
 {
-    m_steps.push_back(cond);
+    m_steps.push_back({cond, false});
     return *this;
 }
 
@@ -96,10 +100,20 @@ void Script::tick(void *data)
             w->hide();
         return;
     }
-    if (!self->finished() && self->m_steps[self->m_next]())
+    if (self->finished())
+        return;
+    // The next tick is due before the step runs: a step may block in a
+    // nested loop (an alert) that later steps have to answer. After the
+    // last step it wakes a modal loop that the step changed without any
+    // event of the X server.
+    Fl::repeat_timeout(0.05, tick, data);
+    Step &step = self->m_steps[self->m_next];
+    if (step.once) {
         self->m_next++;
-    if (!self->finished())
-        Fl::repeat_timeout(0.05, tick, data);
+        step.fn();
+    } else if (step.fn()) {
+        self->m_next++;
+    }
 }
 
 Fl_Window *shown_alert(Fl_Window *except)

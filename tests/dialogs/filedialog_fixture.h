@@ -44,6 +44,7 @@ struct TestDialog : SFileDialog {
     using SFileDialog::cur_check;
     using SFileDialog::cur_node;
     using SFileDialog::dir_cur;
+    using SFileDialog::drivename;
     using SFileDialog::drivenum;
     using SFileDialog::file_box;
     using SFileDialog::file_type_num;
@@ -63,14 +64,14 @@ struct TestDialog : SFileDialog {
     Fl_Button *entry(const std::string &name) const;
     std::vector<std::string> filterItems() const;
     std::vector<std::string> lookInItems() const;
-    // Shows the window (if needed) and lets it draw, so that a pending
-    // rebuild of the grid happens.
+    // Shows the window (if needed) and waits until it has drawn, so that a
+    // pending rebuild of the grid has happened.
     void showAndDraw();
 };
 
 // Runs steps from a toolkit timeout, one per tick, while the test is
-// blocked in a modal loop. A step that returns false is tried again on the
-// next tick. When the script does not end within `limit` seconds every
+// blocked in a modal loop. then() steps run once; an until() step is tried
+// again on each tick until it returns true. When the script does not end within `limit` seconds every
 // shown window is hidden, so no test hangs on a dialog; timedOut() tells.
 class Script {
 public:
@@ -87,7 +88,11 @@ public:
 
 private:
     static void tick(void *data);
-    std::vector<std::function<bool()>> m_steps;
+    struct Step {
+        std::function<bool()> fn;
+        bool once;
+    };
+    std::vector<Step> m_steps;
     size_t m_next = 0;
     double m_left;
     bool m_timedOut = false;

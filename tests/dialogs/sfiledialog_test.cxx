@@ -411,6 +411,33 @@ TEST(FileDialogNavigation, UpBackAndHistory)
     EXPECT_EQ(nullptr, d->head_list->next);
 }
 
+TEST(FileDialogNavigation, NamesAreTakenAsTheyAre)
+{
+    TempDir t;
+    t.mkdir("~");
+    t.mkdir("$HOME");
+    t.write("run@2x.k", "x");
+    t.write("a&b.k", "x");
+    ScopedEnv home("HOME", "/");
+    Buffers b(t.path());
+    auto d = open_dialog(b);
+    d->showAndDraw();
+    // "$" sorts before ".".
+    EXPECT_EQ((std::vector<std::string>{"$HOME", ".", "..", "~", "a&b.k", "run@2x.k"}), d->names());
+    gui::click(d->entry("a&b.k"));
+    EXPECT_STREQ("a&b.k", d->file_box->value());
+    gui::click(d->entry("run@2x.k"));
+    EXPECT_STREQ("run@2x.k", d->file_box->value());
+    // Folders called "~" or "$HOME" are entered, not the home folder.
+    for (const char *folder : {"~", "$HOME"}) {
+        SCOPED_TRACE(folder);
+        double_click(*d, folder);
+        EXPECT_EQ(t.path() + "/" + folder + "/", d->dir_cur);
+        gui::click(d->LASTDIR);
+        gui::settle();
+    }
+}
+
 TEST(FileDialogNavigation, GetlastdirWorksOnText)
 {
     Buffers b("/");
