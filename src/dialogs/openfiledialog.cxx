@@ -1,0 +1,38 @@
+#include "dialogs/openfiledialog.h"
+
+#include "dialogs/sfiledialog.h"
+
+#include <FL/fl_ask.H>
+
+#include <cstdio>
+#include <cstring>
+
+int openfiledialog(const char *title, char *dir, char *pre_dir, const char *p, int)
+{
+    // The dialog works on buffers of its own size, so that a result too
+    // long for the caller is refused, never cut into another path.
+    char name[FD_PATH_SIZE] = "";
+    char folder[FD_PATH_SIZE];
+    snprintf(folder, sizeof folder, "%s", pre_dir ? pre_dir : "");
+    {
+        SFileDialog dialog(FD_OPEN, p, folder, name, title, 252, 258, 481, 255);
+        dialog.ShowFileDialog();
+    }
+    size_t folderLen = strlen(folder);
+    size_t nameLen = strlen(name);
+    if (!nameLen || !dir) {
+        if (pre_dir && folderLen < OPENFILE_PATH_SIZE)
+            memcpy(pre_dir, folder, folderLen + 1);
+        return 0;
+    }
+    if (folderLen + nameLen >= OPENFILE_PATH_SIZE) {
+        fl_alert("The path of the chosen file is longer than %d characters:\n%s%s",
+                 OPENFILE_PATH_SIZE - 1, folder, name);
+        return 0;
+    }
+    if (pre_dir)
+        memcpy(pre_dir, folder, folderLen + 1);
+    memcpy(dir, folder, folderLen);
+    memcpy(dir + folderLen, name, nameLen + 1);
+    return 1;
+}

@@ -1,0 +1,165 @@
+#include "filedialog_fixture.h"
+
+#include "support/gui.h"
+
+// Before the X11 headers, whose macros clash with it.
+#include <gtest/gtest.h>
+
+#include <FL/Fl.H>
+#include <FL/Fl_Button.H>
+#include <FL/Fl_Menu_Item.H>
+#include <FL/Fl_Window.H>
+#include <FL/x.H>
+
+#include "dialogs/sflatwidgets.h"
+
+#include <cstdio>
+#include <cstdlib>
+#include <string>
+
+std::vector<std::string> TestDialog::names() const
+{
+    std::vector<std::string> out;
+    for (int i = 0; i < Elem_num; i++)
+        out.push_back(plabelbox[i]->label());
+    return out;
+}
+
+Fl_Button *TestDialog::entry(const std::string &name) const
+{
+    for (int i = 0; i < Elem_num; i++)
+        if (name == plabelbox[i]->label())
+            return plabelbox[i];
+    return nullptr;
+}
+
+static std::vector<std::string> items(const Fl_Menu_Item *m)
+{
+    std::vector<std::string> out;
+    for (; m && m->text; m++)
+        out.push_back(m->text);
+    return out;
+}
+
+std::vector<std::string> TestDialog::filterItems() const
+{
+    return items(FilterChoice->menu());
+}
+
+std::vector<std::string> TestDialog::lookInItems() const
+{
+    return items(FileChoice->menu());
+}
+
+void TestDialog::showAndDraw()
+{
+    if (!shown())
+        show();
+    // A requested rebuild of the grid happens when the window draws.
+    gui::wait_for(
+        5.0, [](void *d) { return ((TestDialog *)d)->visible() && ((TestDialog *)d)->DRAW == 0; },
+        this);
+    gui::settle();
+}
+
+Script::Script(double limit) : m_left(limit) {}
+
+Script::~Script()
+{
+    Fl::remove_timeout(tick, this);
+}
+
+Script &Script::then(std::function<void()> step)
+{
+    m_steps.push_back({[step]() {
+                           step();
+                           return true;
+                       },
+                       true});
+    return *this;
+}
+
+Script &Script::until(std::function<bool()> cond)
+{
+    m_steps.push_back({cond, false});
+    return *this;
+}
+
+void Script::start()
+{
+    Fl::add_timeout(0.05, tick, this);
+}
+
+void Script::tick(void *data)
+{
+    Script *self = static_cast<Script *>(data);
+    self->m_left -= 0.05;
+    if (self->m_left <= 0) {
+        self->m_timedOut = true;
+        while (Fl_Window *w = Fl::first_window())
+            w->hide();
+        return;
+    }
+    if (self->finished())
+        return;
+    // The next tick is due before the step runs: a step may block in a
+    // nested loop (an alert) that later steps have to answer. After the
+    // last step it wakes a modal loop that the step changed without any
+    // event of the X server.
+    Fl::repeat_timeout(0.05, tick, data);
+    Step &step = self->m_steps[self->m_next];
+    if (step.once) {
+        self->m_next++;
+        step.fn();
+    } else if (step.fn()) {
+        self->m_next++;
+    }
+}
+
+Fl_Window *shown_alert(Fl_Window *except)
+{
+    for (Fl_Window *w = Fl::first_window(); w; w = Fl::next_window(w))
+        if (w != except && w->shown() && w->visible() && gui::find_button("Close", w))
+            return w;
+    return nullptr;
+}
+
+static void collect(Fl_Widget *w, std::string &out)
+{
+    if (w->label() && *w->label() && !dynamic_cast<Fl_Button *>(w) && std::string(w->label()) != "!") {
+        if (!out.empty())
+            out += "\n";
+        out += w->label();
+    }
+    if (Fl_Group *g = w->as_group())
+        for (int i = 0; i < g->children(); i++)
+            collect(g->child(i), out);
+}
+
+std::string alert_text()
+{
+    Fl_Window *w = shown_alert();
+    std::string out;
+    if (w)
+        for (int i = 0; i < w->children(); i++)
+            collect(w->child(i), out);
+    return out;
+}
+
+bool close_alert()
+{
+    Fl_Window *w = shown_alert();
+    if (!w)
+        return false;
+    gui::click(gui::find_button("Close", w));
+    return true;
+}
+
+void wm_close(Fl_Window *win)
+{
+    char cmd[512];
+    snprintf(cmd, sizeof cmd, "%s/tests/wm_close %lu", WENDLE_BUILD_DIR,
+             (unsigned long)fl_xid(win));
+    if (system(cmd) != 0)
+        ADD_FAILURE() << "wm_close failed";
+}

@@ -1,0 +1,110 @@
+// Shared pieces of the file dialog tests: a dialog subclass that opens its
+// internals to the tests, readers of its icon grid, and a script of steps
+// run from toolkit timeouts while a dialog (or an alert) blocks the test.
+#pragma once
+#include "dialogs/sfiledialog.h"
+
+#include <functional>
+#include <string>
+#include <vector>
+
+class Fl_Window;
+
+struct TestDialog : SFileDialog {
+    using SFileDialog::SFileDialog;
+    using SFileDialog::CANCEL;
+    using SFileDialog::CopyFolder;
+    using SFileDialog::Dialog_Mode;
+    using SFileDialog::Dir_num;
+    using SFileDialog::DRAW;
+    using SFileDialog::Elem_num;
+    using SFileDialog::FileChoice;
+    using SFileDialog::FileItem;
+    using SFileDialog::FilterChoice;
+    using SFileDialog::FilterItem;
+    using SFileDialog::FolderContain;
+    using SFileDialog::Getlastdir;
+    using SFileDialog::GetFilter;
+    using SFileDialog::IMPORT;
+    using SFileDialog::Is_filter_file;
+    using SFileDialog::Is_root_dir;
+    using SFileDialog::LASTDIR;
+    using SFileDialog::NEWDIR;
+    using SFileDialog::OPEN;
+    using SFileDialog::UPDIR;
+    using SFileDialog::ValidFilename;
+    using SFileDialog::ValidInput;
+    using SFileDialog::_dir;
+    using SFileDialog::_filename;
+    using SFileDialog::_filter;
+    using SFileDialog::_sh;
+    using SFileDialog::_sw;
+    using SFileDialog::chk_filter;
+    using SFileDialog::checked;
+    using SFileDialog::cur_check;
+    using SFileDialog::cur_node;
+    using SFileDialog::dir_cur;
+    using SFileDialog::drivename;
+    using SFileDialog::drivenum;
+    using SFileDialog::file_box;
+    using SFileDialog::file_type_num;
+    using SFileDialog::filter_file;
+    using SFileDialog::getfile;
+    using SFileDialog::head_list;
+    using SFileDialog::interval;
+    using SFileDialog::nRow;
+    using SFileDialog::pbtn;
+    using SFileDialog::plabelbox;
+    using SFileDialog::scroll;
+    using SFileDialog::usr_ans;
+
+    // Names of the grid entries in grid order.
+    std::vector<std::string> names() const;
+    // Name button of the entry called `name`, or null.
+    Fl_Button *entry(const std::string &name) const;
+    std::vector<std::string> filterItems() const;
+    std::vector<std::string> lookInItems() const;
+    // Shows the window (if needed) and waits until it has drawn, so that a
+    // pending rebuild of the grid has happened.
+    void showAndDraw();
+};
+
+// Runs steps from a toolkit timeout, one per tick, while the test is
+// blocked in a modal loop. then() steps run once; an until() step is tried
+// again on each tick until it returns true. When the script does not end within `limit` seconds every
+// shown window is hidden, so no test hangs on a dialog; timedOut() tells.
+class Script {
+public:
+    explicit Script(double limit = 20.0);
+    ~Script();
+    Script(const Script &) = delete;
+    Script &operator=(const Script &) = delete;
+
+    Script &then(std::function<void()> step);
+    Script &until(std::function<bool()> cond);
+    void start();
+    bool finished() const { return m_next >= m_steps.size(); }
+    bool timedOut() const { return m_timedOut; }
+
+private:
+    static void tick(void *data);
+    struct Step {
+        std::function<bool()> fn;
+        bool once;
+    };
+    std::vector<Step> m_steps;
+    size_t m_next = 0;
+    double m_left;
+    bool m_timedOut = false;
+};
+
+// The shown alert box (the window with a "Close" button other than `except`),
+// or null.
+Fl_Window *shown_alert(Fl_Window *except = nullptr);
+// Message text of a shown alert, "" when none is shown.
+std::string alert_text();
+// Presses the alert's "Close" button; false when no alert is shown.
+bool close_alert();
+// Asks the window to close as a window manager does (a real client message
+// from another X client).
+void wm_close(Fl_Window *win);
