@@ -23,6 +23,8 @@
 #include <cstdlib>
 #include <cstring>
 
+// One widget line: identifier, keyword, quoted label, x/y/w/h, the ten look
+// fields, an empty tooltip and the trailing 0, ended by its NUL.
 #define DLG_LINE(id, kw, label, geo, look) id "," kw ",\"" label "\"," geo "," look ",\"\",0\0"
 
 // 11 lines, 833 bytes with the NUL of the last one.
