@@ -130,7 +130,6 @@ SFileDialog::SFileDialog(int MODE, const char *filter, char *default_dir, char *
         chk_filter->hide();
     // Escape and the window manager's close button cancel the dialog.
     callback(Close_CB, this);
-    file_box->take_focus();
 }
 
 SFileDialog::~SFileDialog()
@@ -693,6 +692,9 @@ int SFileDialog::ShowFileDialog()
     set_modal();
     if (!shown())
         show();
+    // Only now: the toolkit shows a window whose widget takes the focus,
+    // and a window shown before it is modal never becomes the modal one.
+    file_box->take_focus();
     usr_ans = 0;
     while (usr_ans == 0) {
         // Hidden by other means than the dialog's own commands.

@@ -281,6 +281,31 @@ TEST(FileDialogAccept, CancelAndEmptyEnterGiveMinusOne)
     }
 }
 
+// Opened from another modal window (the restart dialog does so), the file
+// dialog must become the modal one, or the toolkit would send it no clicks.
+TEST(FileDialogModal, TakesOverFromAnOpenModalWindowWithTheFocusOnTheName)
+{
+    Fl_Window owner(50, 50, 200, 100, "Owner");
+    owner.end();
+    owner.set_modal();
+    owner.show();
+    Session s;
+    TestDialog *d = s.d.get();
+    EXPECT_FALSE(d->shown()) << "nothing is shown before the dialog runs";
+    Fl_Window *modal = nullptr;
+    Fl_Widget *focus = nullptr;
+    Script script;
+    script.until([d]() { return shown(d); }).then([&, d]() {
+        modal = Fl::modal();
+        focus = Fl::focus();
+        gui::click(d->CANCEL);
+    });
+    EXPECT_EQ(-1, s.run(script));
+    EXPECT_EQ(d, modal);
+    EXPECT_EQ(d->file_box, focus);
+    EXPECT_EQ(&owner, Fl::modal());
+}
+
 TEST(FileDialogEnter, EachPressIsHandledOnce)
 {
     std::unique_ptr<Fl_Window> other(new Fl_Window(10, 10, 100, 100, "other"));

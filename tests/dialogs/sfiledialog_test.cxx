@@ -125,7 +125,6 @@ TEST(FileDialogLayout, ModesTitlesAndButtons)
         if (c.mode == FD_OPEN) {
             EXPECT_EQ(310, d->getDialogWidget("ID_FILE_SAVE")->x());
         }
-        EXPECT_EQ(d->file_box, Fl::focus());
         EXPECT_EQ(sw - 16, d->scroll->w());
         EXPECT_EQ(sh - 120, d->scroll->h());
     }
