@@ -10,5 +10,5 @@ build="$top/build-asan"
 cmake --build "$build" -j"$(nproc)"
 cd "$build"
 # A fixed screen size: the file dialog sizes itself from the screen width.
-exec xvfb-run -a -s "-screen 0 1280x1024x24" \
+exec xvfb-run -a -s "-screen 0 1280x1024x24 -noreset" \
   ctest --output-on-failure -j"$(nproc)" "$@"

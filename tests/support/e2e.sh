@@ -32,7 +32,7 @@ e2e_setup() {
     export UBSAN_OPTIONS="log_path=$E2E_DIR/sanitizer/ubsan:print_stacktrace=1:halt_on_error=1"
     local fifo="$E2E_DIR/displayfd"
     mkfifo "$fifo"
-    Xvfb -displayfd 3 -screen 0 1280x1024x24 -nolisten tcp 3>"$fifo" 2>/dev/null &
+    Xvfb -displayfd 3 -screen 0 1280x1024x24 -nolisten tcp -noreset 3>"$fifo" 2>/dev/null &
     E2E_XVFB_PID=$!
     local num
     read -r num <"$fifo"

@@ -3,7 +3,9 @@
 #include <FL/Fl.H>
 #include <FL/Fl_Button.H>
 #include <FL/Fl_Group.H>
+#include <FL/Fl_Input.H>
 #include <FL/Fl_Window.H>
+#include <FL/x.H>
 
 #include <cstring>
 
@@ -25,6 +27,25 @@ int send_pointer(Fl_Window *win, int event, int x, int y, int button, int clicks
     return Fl::handle(event, win);
 }
 
+// A synthetic event delivered from a timeout brings no X event along, so a
+// modal loop waiting in Fl::wait() would sleep on: timeouts that run at the
+// start of a wait do not end it. A message sent to one of our own windows
+// arrives as a real X event, which makes the wait return and the loop look
+// at what the synthetic event did.
+static void wake_waiting_loop()
+{
+    Fl_Window *win = Fl::first_window();
+    if (!fl_display || !win || !fl_xid(win))
+        return;
+    XEvent ev = {};
+    ev.xclient.type = ClientMessage;
+    ev.xclient.window = fl_xid(win);
+    ev.xclient.message_type = XInternAtom(fl_display, "WENDLE_TEST_WAKE", False);
+    ev.xclient.format = 32;
+    XSendEvent(fl_display, fl_xid(win), False, NoEventMask, &ev);
+    XFlush(fl_display);
+}
+
 void click(Fl_Widget *w, int clicks)
 {
     Fl_Window *win = w->as_window() ? w->as_window() : w->window();
@@ -32,6 +53,7 @@ void click(Fl_Widget *w, int clicks)
     int y = w->as_window() ? w->h() / 2 : w->y() + w->h() / 2;
     send_pointer(win, FL_PUSH, x, y, 1, clicks);
     send_pointer(win, FL_RELEASE, x, y, 1, clicks);
+    wake_waiting_loop();
 }
 
 int send_key(Fl_Window *win, int keysym, const char *text)
@@ -44,6 +66,7 @@ int send_key(Fl_Window *win, int keysym, const char *text)
     Fl::e_state = 0;
     int r = Fl::handle(FL_KEYDOWN, win);
     Fl::handle(FL_KEYUP, win);
+    wake_waiting_loop();
     return r;
 }
 
@@ -111,6 +134,18 @@ Fl_Button *find_button(const char *label, Fl_Widget *root)
         if (Fl_Button *hit = search_button(win, label))
             return hit;
     return nullptr;
+}
+
+std::vector<Fl_Input *> find_inputs(Fl_Widget *root)
+{
+    std::vector<Fl_Input *> out;
+    if (Fl_Input *in = dynamic_cast<Fl_Input *>(root))
+        out.push_back(in);
+    if (Fl_Group *g = root->as_group())
+        for (int i = 0; i < g->children(); i++)
+            for (Fl_Input *in : find_inputs(g->child(i)))
+                out.push_back(in);
+    return out;
 }
 
 Fl_Window *find_window(const char *title)

@@ -8,6 +8,7 @@
 class Fl_Widget;
 class Fl_Window;
 class Fl_Button;
+class Fl_Input;
 
 namespace gui {
 
@@ -31,6 +32,8 @@ void settle();
 // null) whose label is exactly `label`.
 Fl_Widget *find_by_label(const char *label, Fl_Widget *root = nullptr);
 Fl_Button *find_button(const char *label, Fl_Widget *root = nullptr);
+// Every Fl_Input below `root`, in creation order.
+std::vector<Fl_Input *> find_inputs(Fl_Widget *root);
 // The shown window whose label is `title`, or null.
 Fl_Window *find_window(const char *title);
 
