@@ -61,6 +61,12 @@ void paint_choice(Fl_Choice *c, int v)
     c->redraw();
 }
 
+// A cell too narrow for its text shows the text's start, as a table does.
+void show_start(Fl_Input *in)
+{
+    in->position(0);
+}
+
 // Holds one cell's text while two cells trade theirs. The buffer is sized
 // for the longest text up front, so an exchange either happens whole or,
 // when that memory cannot be had, not at all.
@@ -85,6 +91,8 @@ public:
         memcpy(m_buf, a->value(), (size_t)len);
         a->value(b->value(), b->size());
         b->value(m_buf, len);
+        show_start(a);
+        show_start(b);
     }
 
 private:
@@ -560,6 +568,7 @@ int Fl_Fltkgrid::SetMatrixText(int row, int col, const char *str)
     if (!in || !str)
         return 0;
     in->value(str);
+    show_start(in);
     m_pScroll->redraw();
     return 1;
 }
