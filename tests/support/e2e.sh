@@ -37,6 +37,10 @@ e2e_setup() {
     local num
     read -r num <"$fifo"
     export DISPLAY=":$num"
+    # Job terminals open below the main window, never over what the test
+    # clicks or looks at.
+    printf 'XTerm*geometry: 70x8+0+620\n' >"$E2E_DIR/xterm.res"
+    export XENVIRONMENT="$E2E_DIR/xterm.res"
 }
 
 # Starts the program in the background (from folder $1, default HOME) and
@@ -82,6 +86,35 @@ e2e_click() {
 }
 
 e2e_wm_close() { "$WM_CLOSE" "$1"; }
+
+# Types text into the window named exactly $1 (waiting for it), then Return.
+e2e_type_into() {
+    local id
+    id=$(e2e_wait_window "$1")
+    sleep 0.3
+    # Return through the keyboard, not sent to the window: the dialog is
+    # gone before the key's release would reach it.
+    xdotool windowfocus --sync "$id" type --delay 20 "$2"
+    xdotool key Return
+    sleep 0.3
+}
+
+# Adds a job file of the folder the file dialog opens in: the "Add Dyn Job"
+# icon, then its name typed into the dialog. Window width $1.
+e2e_add_job() {
+    local w=$1 name=$2
+    e2e_click "$E2E_WIN" $((w - 187 + 15)) 119
+    e2e_type_into "Select Dyna Files" "$name"
+}
+
+# True when the rectangle ($2..$5, window coordinates) of window $1 shows
+# dark pixels such as text.
+e2e_has_ink() {
+    local min
+    min=$(import -window "$1" -crop "${4}x${5}+${2}+${3}" +repage png:- 2>/dev/null |
+          convert png:- -format '%[fx:minima.intensity]' info:)
+    awk -v m="$min" 'BEGIN { exit !(m < 0.4) }'
+}
 
 e2e_check_sanitizers() {
     if compgen -G "$E2E_DIR/sanitizer/*" >/dev/null; then
