@@ -1,0 +1,34 @@
+#!/usr/bin/env bash
+# Regenerates docs/main-window-run.png: Wendle on a virtual X server running
+# the sample decks with the stand-in solver, caught while a job runs.
+set -euo pipefail
+top=$(cd "$(dirname "$0")/.." && pwd)
+"$top/scripts/deps.sh" test
+build="$top/build"
+[ -f "$build/CMakeCache.txt" ] ||
+  cmake -S "$top" -B "$build" -DCMAKE_BUILD_TYPE=RelWithDebInfo -DWENDLE_TESTS=OFF
+cmake --build "$build" -j"$(nproc)"
+
+export WENDLE_SOURCE_DIR="$top" WENDLE_BUILD_DIR="$build"
+source "$top/tests/support/e2e.sh"
+e2e_setup
+
+# A short folder, so the table shows it whole.
+jobs=/tmp/wendle-demo
+rm -rf "$jobs"
+mkdir -p "$jobs"
+cp "$top"/examples/decks/* "$jobs/"
+printf '%s\n' "dynasolver_single=$top/examples/lsdyna-standin" "dynasolver_double=" \
+    "memory=256" "pausetime=2" "lastdir=$jobs/" "xterm=xterm" >"$HOME/wendle.ini"
+
+e2e_start
+for deck in plate.k beam_error.k crash.dyn; do
+    e2e_add_job 813 "$deck"
+done
+e2e_click "$E2E_WIN" 655 88   # Submit Jobs
+# The first deck ends after about 13 s; the second is running by 17 s.
+sleep 17
+mkdir -p "$top/docs"
+import -window "$E2E_WIN" "$top/docs/main-window-run.png"
+rm -rf "$jobs"
+echo "wrote docs/main-window-run.png"
