@@ -1,5 +1,7 @@
 #include "dialogs/guidialog.h"
 
+#include "foundation/lang_converter.h"
+
 #include <FL/Fl_Box.H>
 #include <FL/Fl_Browser.H>
 #include <FL/Fl_Button.H>
@@ -124,17 +126,7 @@ int ReadIntFieldQuotation(const char *line, int n)
     char copy[DLG_LINE_SIZE];
     snprintf(copy, sizeof copy, "%s", line);
     char *field;
-    if (!seek_field(copy, n, &field))
-        return 0;
-    char *end;
-    long v = strtol(field, &end, 10);
-    if (end == field)
-        return 0;
-    if (v > INT_MAX)
-        return INT_MAX;
-    if (v < INT_MIN)
-        return INT_MIN;
-    return (int)v;
+    return seek_field(copy, n, &field) ? ReadIntText(field) : 0;
 }
 
 // Scaled coordinate, truncated toward zero and kept inside int's range.

@@ -41,20 +41,23 @@ static const char *field_start(const char *line, int n)
     return p;
 }
 
-int ReadIntField(const char *line, int n)
+int ReadIntText(const char *text)
 {
-    const char *p = field_start(line, n);
-    if (!p)
-        return 0;
     char *end;
-    long v = strtol(p, &end, 10);
-    if (end == p)
+    long v = strtol(text, &end, 10);
+    if (end == text)
         return 0;
     if (v > INT_MAX)
         return INT_MAX;
     if (v < INT_MIN)
         return INT_MIN;
     return (int)v;
+}
+
+int ReadIntField(const char *line, int n)
+{
+    const char *p = field_start(line, n);
+    return p ? ReadIntText(p) : 0;
 }
 
 int GetKeyword(const char *line, int i, char *str)

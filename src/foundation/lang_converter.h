@@ -21,6 +21,9 @@ extern int WORD_NUMBER;
 int ReadLine(FILE *fp, char *line);
 // The integer at the start of field n (from 1); 0 when missing or not numeric.
 int ReadIntField(const char *line, int n);
+// The integer at the start of text as "%d" reads it (blanks skipped, a sign
+// allowed), kept inside int's range; 0 when there is none.
+int ReadIntText(const char *text);
 // Field i (from 1) into str (LANG_LINE_SIZE bytes): 1, or -1 when the line
 // has fewer than i - 1 commas.
 int GetKeyword(const char *line, int i, char *str);

@@ -187,6 +187,32 @@ void guiMainWnd::ResizeWindow(int w, int h)
     btnAbout->resize(w - 32, 105, 31, 28);
 }
 
+std::string guiMainWnd::CellText(int row, int col)
+{
+    const char *t = m_grid->GetMatrixText(row, col);
+    return t ? t : "";
+}
+
+bool guiMainWnd::StatusHas(int row, const char *word)
+{
+    return CellText(row, COL_STATUS).find(word) != std::string::npos;
+}
+
+void guiMainWnd::SetStatus(int row, const char *status, int back, int text)
+{
+    m_grid->SetMatrixText(row, COL_STATUS, status);
+    m_grid->SetMatrixColor(row, COL_STATUS, back);
+    if (text >= 0)
+        m_grid->SetMatrixTextColor(row, COL_STATUS, text);
+}
+
+void guiMainWnd::LockRow(int row)
+{
+    m_grid->SetMatrixDeactivate(row, COL_MB);
+    m_grid->SetMatrixDeactivate(row, COL_SEC);
+    m_grid->SetChoiceActivate(row, 0);
+}
+
 void guiMainWnd::draw()
 {
     if (!m_grid)

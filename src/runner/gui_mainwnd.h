@@ -27,6 +27,11 @@ enum {
 
 class guiMainWnd : public Fl_Window {
 public:
+    // The job table's columns.
+    enum {
+        COL_PRECISION, COL_NAME, COL_FOLDER, COL_SIZE, COL_TYPE, COL_MB, COL_SEC, COL_STATUS
+    };
+
     guiMainWnd(int x, int y, int w, int h, const char *title);
     ~guiMainWnd() override;
 
@@ -127,6 +132,14 @@ protected:
     void draw() override;
 
 private:
+    // A job-table cell's text, "" when it has none.
+    std::string CellText(int row, int col);
+    // Status tests ask whether the text contains the word; only the history
+    // log compares exactly.
+    bool StatusHas(int row, const char *word);
+    void SetStatus(int row, const char *status, int back, int text = -1);
+    // The row is being run or about to be: its precision, MB and Sec stay.
+    void LockRow(int row);
     // Marks row r "Waiting" and starts it after its pause.
     void wait_and_start(int r);
     // Counts and colours the current job's outcome (1 normal, 0 abnormal)

@@ -113,14 +113,11 @@ void guiMainWnd::write_log(const char *path)
     if (!fp)
         return;
     for (int r = 1; r <= m_grid->GetRows(); r++) {
-        const char *status = m_grid->GetMatrixText(r, 7);
-        if (!status || strcmp(status, "Queued") == 0)
+        std::string status = CellText(r, COL_STATUS);
+        if (status == "Queued")
             continue;
-        const char *folder = m_grid->GetMatrixText(r, 2);
-        const char *name = m_grid->GetMatrixText(r, 1);
-        const char *type = m_grid->GetMatrixText(r, 4);
-        fprintf(fp, "%s  %s%s.%s\n", status, folder ? folder : "", name ? name : "",
-                type ? type : "");
+        fprintf(fp, "%s  %s%s.%s\n", status.c_str(), CellText(r, COL_FOLDER).c_str(),
+                CellText(r, COL_NAME).c_str(), CellText(r, COL_TYPE).c_str());
     }
     fclose(fp);
 }

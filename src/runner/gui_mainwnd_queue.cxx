@@ -27,12 +27,6 @@ const char *const kDynaFilter = "Dyna file(*.dyn;*.k)|All file(*.*)";
 
 enum { TEXT_SIZE = 1024 };
 
-bool status_has(Fl_Fltkgrid *g, int row, const char *word)
-{
-    const char *t = g->GetMatrixText(row, 7);
-    return t && strstr(t, word);
-}
-
 // The confirmation boxes are the toolkit's Yes/No question.
 int ask(const char *question)
 {
@@ -86,14 +80,14 @@ static void fill_new_row(guiMainWnd *w, int r, const char *name, const char *fol
 {
     Fl_Fltkgrid *g = w->m_grid;
     g->SetChoiceValue(r, w->btnDoublePrecision->value() ? 1 : 0);
-    g->SetMatrixText(r, 1, name);
-    g->SetMatrixText(r, 2, folder);
-    g->SetMatrixText(r, 3, size);
-    g->SetMatrixText(r, 4, type);
-    g->SetMatrixText(r, 5, w->inMem->value());
-    g->SetMatrixText(r, 6, w->inPause->value());
-    g->SetMatrixText(r, 7, "Queued");
-    g->SetMatrixColor(r, 7, 2);
+    g->SetMatrixText(r, guiMainWnd::COL_NAME, name);
+    g->SetMatrixText(r, guiMainWnd::COL_FOLDER, folder);
+    g->SetMatrixText(r, guiMainWnd::COL_SIZE, size);
+    g->SetMatrixText(r, guiMainWnd::COL_TYPE, type);
+    g->SetMatrixText(r, guiMainWnd::COL_MB, w->inMem->value());
+    g->SetMatrixText(r, guiMainWnd::COL_SEC, w->inPause->value());
+    g->SetMatrixText(r, guiMainWnd::COL_STATUS, "Queued");
+    g->SetMatrixColor(r, guiMainWnd::COL_STATUS, 2);
 }
 
 void guiMainWnd::real_add_cb()
@@ -109,7 +103,7 @@ void guiMainWnd::real_add_cb()
         return;
     fill_new_row(this, r, name, folder, size, type);
     if (m_autoMem->value())
-        m_grid->SetMatrixDeactivate(r, 5);
+        m_grid->SetMatrixDeactivate(r, COL_MB);
 }
 
 void guiMainWnd::real_addrestart_cb()
@@ -170,27 +164,27 @@ void guiMainWnd::real_addrestart_cb()
 void guiMainWnd::real_delete_cb()
 {
     int r = m_grid->GetCurrentRow();
-    if (r < 1 || r > m_grid->GetRows() || !status_has(m_grid, r, "Queued"))
+    if (r < 1 || r > m_grid->GetRows() || !StatusHas(r, "Queued"))
         return;
     if (!ask("Click Yes to delete the job, No to cancel"))
         return;
     // The run goes on while the question is open and may have taken the
     // row meanwhile: a job that left the queue is not deleted.
-    if (r <= m_grid->GetRows() && status_has(m_grid, r, "Queued"))
+    if (r <= m_grid->GetRows() && StatusHas(r, "Queued"))
         m_grid->DeleteRow(r);
 }
 
 void guiMainWnd::real_up_cb()
 {
     int r = m_grid->GetCurrentRow();
-    if (r >= 2 && r <= m_grid->GetRows() && status_has(m_grid, r - 1, "Queued"))
+    if (r >= 2 && r <= m_grid->GetRows() && StatusHas(r - 1, "Queued"))
         m_grid->UpRow(r);
 }
 
 void guiMainWnd::real_down_cb()
 {
     int r = m_grid->GetCurrentRow();
-    if (r >= 1 && r < m_grid->GetRows() && status_has(m_grid, r, "Queued"))
+    if (r >= 1 && r < m_grid->GetRows() && StatusHas(r, "Queued"))
         m_grid->DownRow(r);
 }
 
@@ -234,12 +228,12 @@ void guiMainWnd::real_automem_cb()
         inMem->activate();
     }
     for (int r = 1; r <= m_grid->GetRows(); r++) {
-        if (!status_has(m_grid, r, "Queued"))
+        if (!StatusHas(r, "Queued"))
             continue;
         if (on)
-            m_grid->SetMatrixDeactivate(r, 5);
+            m_grid->SetMatrixDeactivate(r, COL_MB);
         else
-            m_grid->SetMatrixActivate(r, 5);
+            m_grid->SetMatrixActivate(r, COL_MB);
     }
 }
 

@@ -26,27 +26,6 @@ namespace {
 const double kCheckInterval = 5.0;
 const long long kDefaultMemoryMB = 300;
 
-enum { COL_NAME = 1, COL_FOLDER = 2, COL_TYPE = 4, COL_MB = 5, COL_SEC = 6, COL_STATUS = 7 };
-
-std::string cell(Fl_Fltkgrid *g, int row, int col)
-{
-    const char *t = g->GetMatrixText(row, col);
-    return t ? t : "";
-}
-
-bool status_has(Fl_Fltkgrid *g, int row, const char *word)
-{
-    return cell(g, row, COL_STATUS).find(word) != std::string::npos;
-}
-
-void set_status(Fl_Fltkgrid *g, int row, const char *status, int back, int text = -1)
-{
-    g->SetMatrixText(row, COL_STATUS, status);
-    g->SetMatrixColor(row, COL_STATUS, back);
-    if (text >= 0)
-        g->SetMatrixTextColor(row, COL_STATUS, text);
-}
-
 // The folder part of a path, up to and including its last "/".
 std::string folder_of(const char *path)
 {
@@ -100,12 +79,12 @@ void guiMainWnd::real_submit_cb()
     int rows = m_grid->GetRows();
     int first = 0;
     for (int r = 1; r <= rows && !first; r++)
-        if (status_has(m_grid, r, "Queued"))
+        if (StatusHas(r, "Queued"))
             first = r;
     if (!first)
         return;
     for (int r = first; r <= rows; r++) {
-        if (!status_has(m_grid, r, "Queued"))
+        if (!StatusHas(r, "Queued"))
             continue;
         if (m_grid->GetChoiceValue(r) == 1 && !*inDynaLocation2->value()) {
             fl_alert("Double precision LSDYNA.EXE path error!");
@@ -128,18 +107,16 @@ void guiMainWnd::real_rundynaprocess()
     if (r <= 0 || r > m_grid->GetRows())
         return;
 
-    set_status(m_grid, r, "Running", 3);
+    SetStatus(r, "Running", 3);
     m_grid->SelectRow(r);
-    m_grid->SetMatrixDeactivate(r, COL_MB);
-    m_grid->SetMatrixDeactivate(r, COL_SEC);
-    m_grid->SetChoiceActivate(r, 0);
+    LockRow(r);
 
     std::string solver =
         m_grid->GetChoiceValue(r) == 1 ? inDynaLocation2->value() : inDynaLocation1->value();
 
     // The solver counts memory in words of 4 bytes: 262144 per MB. A value
     // the argument cannot carry is no memory size at all.
-    std::string mbText = cell(m_grid, r, COL_MB);
+    std::string mbText = CellText(r, COL_MB);
     errno = 0;
     char *end;
     long long mb = strtoll(mbText.c_str(), &end, 10);
@@ -152,17 +129,17 @@ void guiMainWnd::real_rundynaprocess()
     putenv(m_autoMem->value() ? autoMemory : noMemory);
 
     std::string folder, argA, argB;
-    std::string type = cell(m_grid, r, COL_TYPE);
+    std::string type = CellText(r, COL_TYPE);
     row_data *job = m_grid->GetRowData(r);
     if (type != "Restart") {
-        folder = cell(m_grid, r, COL_FOLDER);
-        argA = "i=" + folder + cell(m_grid, r, COL_NAME) + "." + type;
+        folder = CellText(r, COL_FOLDER);
+        argA = "i=" + folder + CellText(r, COL_NAME) + "." + type;
     } else if (job && job->nType == 2) {
         folder = folder_of(job->szD3dump);
         argA = std::string("r=") + job->szD3dump;
         argB = std::string("i=") + job->szK;
     } else if (job) {
-        folder = cell(m_grid, r, COL_FOLDER);
+        folder = CellText(r, COL_FOLDER);
         argA = std::string("r=") + job->szD3dump;
     }
 
@@ -244,9 +221,9 @@ std::string guiMainWnd::MessageFile(int row)
 {
     row_data *job = m_grid->GetRowData(row);
     std::string folder =
-        job && job->nType == 2 ? folder_of(job->szD3dump) : cell(m_grid, row, COL_FOLDER);
+        job && job->nType == 2 ? folder_of(job->szD3dump) : CellText(row, COL_FOLDER);
     std::string deck =
-        folder + cell(m_grid, row, COL_NAME) + "." + cell(m_grid, row, COL_TYPE);
+        folder + CellText(row, COL_NAME) + "." + CellText(row, COL_TYPE);
     char name[MSG_NAME_SIZE];
     if (GetMessageName(deck.c_str(), name))
         return folder + name + ".messag";
@@ -327,10 +304,10 @@ void guiMainWnd::judge(int code)
 {
     if (code == 1) {
         m_sucNum++;
-        set_status(m_grid, m_curSub, "Finished", 4, 255);
+        SetStatus(m_curSub, "Finished", 4, 255);
     } else {
         m_failNum++;
-        set_status(m_grid, m_curSub, "Aborted", 1, 255);
+        SetStatus(m_curSub, "Aborted", 1, 255);
     }
     m_curSub++;
     if (m_curSub > m_grid->GetRows())
@@ -342,17 +319,15 @@ void guiMainWnd::judge(int code)
 void guiMainWnd::wait_and_start(int r)
 {
     m_grid->SelectRow(r);
-    set_status(m_grid, r, "Waiting", 3);
-    m_grid->SetMatrixDeactivate(r, COL_MB);
-    m_grid->SetMatrixDeactivate(r, COL_SEC);
-    m_grid->SetChoiceActivate(r, 0);
+    SetStatus(r, "Waiting", 3);
+    LockRow(r);
 
     Fl::add_timeout(GetPauseSeconds(r), RunDynaProcess, this);
 }
 
 int guiMainWnd::GetPauseSeconds(int row)
 {
-    std::string sec = cell(m_grid, row, COL_SEC);
+    std::string sec = CellText(row, COL_SEC);
     long long pause = strtoll(sec.c_str(), nullptr, 10);
     if (pause > INT_MAX)
         pause = INT_MAX;
@@ -380,8 +355,8 @@ void guiMainWnd::real_read_cb()
     int r = m_grid->GetCurrentRow();
     if (r < 1 || r > m_grid->GetRows())
         return;
-    if (!status_has(m_grid, r, "Finished") && !status_has(m_grid, r, "Aborted") &&
-        !status_has(m_grid, r, "Running"))
+    if (!StatusHas(r, "Finished") && !StatusHas(r, "Aborted") &&
+        !StatusHas(r, "Running"))
         return;
     std::string path = MessageFile(r);
 

@@ -89,51 +89,50 @@ void settle()
     Fl::flush();
 }
 
-static Fl_Widget *search(Fl_Widget *w, const char *label)
+// The first visible widget below w (w included) that pred accepts.
+template <class Pred> static Fl_Widget *search(Fl_Widget *w, Pred pred)
 {
     if (!w->visible())
         return nullptr;
-    if (w->label() && strcmp(w->label(), label) == 0)
+    if (pred(w))
         return w;
     if (Fl_Group *g = w->as_group())
         for (int i = 0; i < g->children(); i++)
-            if (Fl_Widget *hit = search(g->child(i), label))
+            if (Fl_Widget *hit = search(g->child(i), pred))
                 return hit;
     return nullptr;
+}
+
+template <class Pred> static Fl_Widget *search_shown(Fl_Widget *root, Pred pred)
+{
+    if (root)
+        return search(root, pred);
+    for (Fl_Window *win = Fl::first_window(); win; win = Fl::next_window(win))
+        if (Fl_Widget *hit = search(win, pred))
+            return hit;
+    return nullptr;
+}
+
+static auto labelled(const char *label)
+{
+    return [label](Fl_Widget *w) { return w->label() && strcmp(w->label(), label) == 0; };
+}
+
+static auto button_labelled(const char *label)
+{
+    return [label](Fl_Widget *w) {
+        return dynamic_cast<Fl_Button *>(w) && labelled(label)(w);
+    };
 }
 
 Fl_Widget *find_by_label(const char *label, Fl_Widget *root)
 {
-    if (root)
-        return search(root, label);
-    for (Fl_Window *win = Fl::first_window(); win; win = Fl::next_window(win))
-        if (Fl_Widget *hit = search(win, label))
-            return hit;
-    return nullptr;
-}
-
-static Fl_Button *search_button(Fl_Widget *w, const char *label)
-{
-    if (!w->visible())
-        return nullptr;
-    Fl_Button *b = dynamic_cast<Fl_Button *>(w);
-    if (b && b->label() && strcmp(b->label(), label) == 0)
-        return b;
-    if (Fl_Group *g = w->as_group())
-        for (int i = 0; i < g->children(); i++)
-            if (Fl_Button *hit = search_button(g->child(i), label))
-                return hit;
-    return nullptr;
+    return search_shown(root, labelled(label));
 }
 
 Fl_Button *find_button(const char *label, Fl_Widget *root)
 {
-    if (root)
-        return search_button(root, label);
-    for (Fl_Window *win = Fl::first_window(); win; win = Fl::next_window(win))
-        if (Fl_Button *hit = search_button(win, label))
-            return hit;
-    return nullptr;
+    return static_cast<Fl_Button *>(search_shown(root, button_labelled(label)));
 }
 
 std::vector<Fl_Input *> find_inputs(Fl_Widget *root)
@@ -189,7 +188,7 @@ void ButtonPresser::tick(void *data)
     for (Fl_Window *win = Fl::first_window(); win; win = Fl::next_window(win)) {
         if (!win->shown() || !win->visible())
             continue;
-        Fl_Button *b = search_button(win, self->m_label.c_str());
+        Fl_Button *b = find_button(self->m_label.c_str(), win);
         if (!b || !b->active_r())
             continue;
         collect_texts(win, self->m_texts);
