@@ -11,6 +11,24 @@
 
 namespace {
 
+// Children of this process that ended and were never waited for.
+int zombie_children()
+{
+    int count = 0;
+    for (auto &entry : std::filesystem::directory_iterator("/proc")) {
+        std::string stat = read_file(entry.path().string() + "/stat");
+        size_t close = stat.rfind(')');
+        if (close == std::string::npos)
+            continue;
+        char state = 0;
+        int ppid = 0;
+        if (sscanf(stat.c_str() + close + 1, " %c %d", &state, &ppid) == 2 && state == 'Z' &&
+            ppid == getpid())
+            count++;
+    }
+    return count;
+}
+
 class OutcomeTest : public RunEngineTest {
 protected:
     void TearDown() override
@@ -304,6 +322,22 @@ TEST_F(OutcomeTest, ReadMessageFile)
     wnd->real_read_cb();
     gui::wait_for(0.3);
     EXPECT_EQ(before, parse_record(read_file(record)).size());
+
+    // A bare terminal name, like the default "xterm", is found through PATH.
+    std::string bin = home.mkdir("bin");
+    std::filesystem::copy_file(kRecTerm, bin + "/readterm");
+    ScopedEnv pathEnv("PATH", (bin + ":" + getenv("PATH")).c_str());
+    snprintf(wnd->m_szXterm, sizeof wnd->m_szXterm, "readterm");
+    wnd->m_grid->SetMatrixText(r, 7, "Finished");
+    wnd->real_read_cb();
+    for (int i = 0; i < 200 && parse_record(read_file(record)).size() == before; i++)
+        usleep(20000);
+    std::vector<Start> starts = parse_record(read_file(record));
+    ASSERT_EQ(before + 1, starts.size());
+    EXPECT_EQ("readterm", starts.back().args.at(0));
+
+    // The editor terminals are reaped once they end: no zombie stays.
+    EXPECT_TRUE(gui::wait_for(5, [](void *) { return zombie_children() == 0; }));
 }
 
 } // namespace
