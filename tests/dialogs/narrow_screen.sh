@@ -13,7 +13,7 @@ cleanup() {
 }
 trap cleanup EXIT
 mkfifo "$dir/displayfd"
-Xvfb -displayfd 3 -screen 0 500x600x24 -nolisten tcp 3>"$dir/displayfd" 2>/dev/null &
+Xvfb -displayfd 3 -screen 0 500x600x24 -nolisten tcp -noreset 3>"$dir/displayfd" 2>/dev/null &
 xvfb=$!
 read -r num <"$dir/displayfd"
 DISPLAY=":$num" "$WENDLE_BUILD_DIR/tests/test_dialogs" \
