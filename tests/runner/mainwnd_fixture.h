@@ -16,7 +16,7 @@ protected:
         if (settings)
             home.write("wendle.ini", settings);
         wnd.reset(new guiMainWnd(100, 100, 813, 385, "LS-DYNA Wendle 2.2"));
-        gui::settle();
+        EXPECT_TRUE(gui::wait_drawn(wnd.get()));
     }
     void TearDown() override
     {

@@ -30,7 +30,10 @@ protected:
     {
         wnd->resize(wnd->x(), wnd->y(), w, h);
         wnd->redraw();
-        gui::settle();
+        // The window lays itself out when it draws at its new size.
+        EXPECT_TRUE(gui::wait_drawn(wnd.get()));
+        EXPECT_EQ(w, wnd->m_curWidth);
+        EXPECT_EQ(h, wnd->m_curHeight);
     }
     std::vector<int> widths()
     {

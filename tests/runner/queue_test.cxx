@@ -37,7 +37,7 @@ private:
 std::function<void(Fl_Window *)> open_file(std::string name)
 {
     return [name](Fl_Window *win) {
-        Fl::flush();  // the dialog lists its folder when it first draws
+        ASSERT_TRUE(gui::wait_drawn(win));  // the dialog lists its folder when it draws
         gui::find_inputs(win).at(0)->value(name.c_str());
         gui::click(gui::find_button("Open", win));
     };

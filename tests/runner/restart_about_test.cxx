@@ -117,7 +117,7 @@ struct ChooseDump {
             c->stage = 1;
         } else if (c->stage == 1) {
             if (Fl_Window *fd = gui::find_window("Select Restart Files")) {
-                Fl::flush();  // the dialog lists its folder when it first draws
+                EXPECT_TRUE(gui::wait_drawn(fd));  // the dialog lists its folder when it draws
                 gui::find_inputs(fd).at(0)->value(c->name.c_str());
                 gui::click(gui::find_button("Open", fd));
                 c->stage = 2;

@@ -1,4 +1,10 @@
+// Fl_X (a window's X side, which knows whether it was exposed yet) is only
+// declared for the toolkit's insiders.
+#define FL_INTERNALS
 #include "support/gui.h"
+
+// Before the X11 headers, whose macros clash with it.
+#include <gtest/gtest.h>
 
 #include <FL/Fl.H>
 #include <FL/Fl_Button.H>
@@ -7,6 +13,7 @@
 #include <FL/Fl_Window.H>
 #include <FL/x.H>
 
+#include <algorithm>
 #include <cstring>
 
 namespace gui {
@@ -48,6 +55,7 @@ static void wake_waiting_loop()
 
 void click(Fl_Widget *w, int clicks)
 {
+    guard_modals();
     Fl_Window *win = w->as_window() ? w->as_window() : w->window();
     int x = w->as_window() ? w->w() / 2 : w->x() + w->w() / 2;
     int y = w->as_window() ? w->h() / 2 : w->y() + w->h() / 2;
@@ -72,6 +80,7 @@ int send_key(Fl_Window *win, int keysym, const char *text)
 
 bool wait_for(double seconds, bool (*pred)(void *), void *data)
 {
+    guard_modals();
     double left = seconds;
     while (left > 0) {
         if (pred && pred(data))
@@ -82,8 +91,20 @@ bool wait_for(double seconds, bool (*pred)(void *), void *data)
     return pred ? pred(data) : true;
 }
 
+bool wait_drawn(Fl_Window *win, double seconds)
+{
+    auto drawn = [](void *d) {
+        Fl_Window *w = static_cast<Fl_Window *>(d);
+        Fl::flush();
+        Fl_X *x = Fl_X::i(w);
+        return w->shown() && w->visible() && x && !x->wait_for_expose && !w->damage();
+    };
+    return wait_for(seconds, drawn, win);
+}
+
 void settle()
 {
+    guard_modals();
     for (int i = 0; i < 5; i++)
         Fl::wait(0.01);
     Fl::flush();
@@ -164,14 +185,85 @@ static void collect_texts(Fl_Widget *w, std::vector<std::string> &out)
             collect_texts(g->child(i), out);
 }
 
+// Pressers alive now: the boxes they wait for are expected ones.
+static std::vector<ButtonPresser *> s_pressers;
+
 ButtonPresser::ButtonPresser(const char *label, int times) : m_label(label), m_wanted(times)
 {
+    guard_modals();
+    s_pressers.push_back(this);
     Fl::add_timeout(0.05, tick, this);
 }
 
 ButtonPresser::~ButtonPresser()
 {
     Fl::remove_timeout(tick, this);
+    s_pressers.erase(std::find(s_pressers.begin(), s_pressers.end(), this));
+}
+
+// The toolkit's message boxes carry an icon box labelled "!", "?" or "i".
+static bool is_message_box(Fl_Window *win)
+{
+    for (const char *icon : {"!", "?", "i"})
+        if (Fl_Widget *w = find_by_label(icon, win))
+            if (!dynamic_cast<Fl_Button *>(w))
+                return true;
+    return false;
+}
+
+static bool awaited(Fl_Window *win)
+{
+    for (ButtonPresser *p : s_pressers)
+        if (p->presses() < p->wanted() && find_button(p->label().c_str(), win))
+            return true;
+    return false;
+}
+
+static void guard_tick(void *)
+{
+    // A box must stay unanswered this long before the guard steps in.
+    static const int kPatience = 8;  // ticks of 0.25 s
+    static Fl_Window *s_seen = nullptr;
+    static int s_ticks = 0;
+
+    Fl_Window *box = nullptr;
+    for (Fl_Window *win = Fl::first_window(); win && !box; win = Fl::next_window(win))
+        if (win->shown() && win->visible() && is_message_box(win) && !awaited(win))
+            box = win;
+    if (box != s_seen) {
+        s_seen = box;
+        s_ticks = 0;
+    }
+    if (box && ++s_ticks >= kPatience) {
+        std::vector<std::string> texts;
+        collect_texts(box, texts);
+        std::string text;
+        for (const std::string &t : texts)
+            if (t.size() > 1)
+                text += (text.empty() ? "" : " | ") + t;
+        ADD_FAILURE() << "a message box nobody answered: \"" << text << "\"";
+        Fl_Button *b = nullptr;
+        for (const char *label : {"Close", "No", "Cancel", "OK"})
+            if (!b)
+                b = find_button(label, box);
+        if (b)
+            click(b);
+        else
+            box->hide();
+        // Whatever dialog the box came from would wait for steps that are
+        // over: close them all, and the calls blocked in them return.
+        for (Fl_Window *win = Fl::first_window(); win; win = Fl::next_window(win))
+            if (win != box && win->modal())
+                win->hide();
+        s_seen = nullptr;
+    }
+    Fl::repeat_timeout(0.25, guard_tick);
+}
+
+void guard_modals()
+{
+    if (!Fl::has_timeout(guard_tick))
+        Fl::add_timeout(0.25, guard_tick);
 }
 
 bool ButtonPresser::saw(const std::string &text) const
@@ -203,6 +295,7 @@ void ButtonPresser::tick(void *data)
 WhenShown::WhenShown(const char *title, Step step, void *data)
     : m_title(title), m_step(step), m_data(data)
 {
+    guard_modals();
     Fl::add_timeout(0.05, tick, this);
 }
 

@@ -27,6 +27,15 @@ int send_key(Fl_Window *win, int keysym, const char *text = "");
 bool wait_for(double seconds, bool (*pred)(void *) = nullptr, void *data = nullptr);
 // Lets pending redraws and timers run (a few short Fl::wait passes).
 void settle();
+// Waits until `win` is on screen and fully drawn (a file dialog has then
+// listed its folder: it does so when it draws). False after `seconds`.
+bool wait_drawn(Fl_Window *win, double seconds = 10.0);
+
+// Every helper here also keeps a guard running: a message box that nobody
+// answers (no ButtonPresser is waiting for one of its buttons) is answered
+// after a moment, every other modal window is closed, and the running test
+// fails with the box's text, so that a test fails fast instead of hanging.
+void guard_modals();
 
 // First visible widget below `root` (or in any shown window when root is
 // null) whose label is exactly `label`.
@@ -49,6 +58,8 @@ public:
     ButtonPresser &operator=(const ButtonPresser &) = delete;
 
     int presses() const { return m_presses; }
+    int wanted() const { return m_wanted; }
+    const std::string &label() const { return m_label; }
     // All labels (of non-button widgets) of the windows where it pressed.
     const std::vector<std::string> &texts() const { return m_texts; }
     bool saw(const std::string &text) const;
