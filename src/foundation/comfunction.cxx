@@ -5,7 +5,7 @@
 
 void getMyDocument(char *dirname)
 {
-    char cwd[1024];
+    char cwd[USER_DIR_SIZE];
     const char *dir = getenv("HOME");
     if (!dir)
         dir = getenv("~");
@@ -19,20 +19,23 @@ void getMyDocument(char *dirname)
 
 int read_line(FILE *fp, char *string)
 {
+    // One lock for the whole line: stdio's own buffer, taken a character at
+    // a time without locking each.
     int len = 0;
     int c;
-    while ((c = fgetc(fp)) != EOF) {
+    int result = -1;
+    flockfile(fp);
+    while ((c = getc_unlocked(fp)) != EOF) {
         if (c == '\n') {
-            string[len] = '\0';
-            return 1;
+            result = 1;
+            break;
         }
-        if ((c < 32 && c != '\t') || c == 127)
-            continue;
-        if (len < READ_LINE_MAX)
+        if (len < READ_LINE_MAX && line_keeps((unsigned char)c))
             string[len++] = (char)c;
     }
+    funlockfile(fp);
     string[len] = '\0';
-    return -1;
+    return result;
 }
 
 int RemoveFile(const char *filename)

@@ -1,14 +1,22 @@
 // File helpers of the job runner: the user's folder, one line of a text
 // file, removing a file.
 #pragma once
+#include <climits>
 #include <cstdio>
 
-enum { USER_DIR_SIZE = 256, READ_LINE_MAX = 256 };
+enum { USER_DIR_SIZE = PATH_MAX, READ_LINE_MAX = 256 };
 
 // Fills dirname (USER_DIR_SIZE bytes) with $HOME, else $~, else the working
 // folder, followed by "/". Left empty when no folder can be had or the
-// folder and its "/" do not fit: a cut path would name another folder.
+// folder and its "/" are longer than any path the system accepts.
 void getMyDocument(char *dirname);
+
+// Whether a line as read_line reads it keeps this character: control
+// characters other than TAB are dropped.
+inline bool line_keeps(unsigned char c)
+{
+    return !((c < 32 && c != '\t') || c == 127);
+}
 
 // Reads one line into string (at least READ_LINE_MAX + 1 bytes): control
 // characters other than TAB are dropped, the line is cut after

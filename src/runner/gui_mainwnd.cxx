@@ -52,6 +52,7 @@ guiMainWnd::~guiMainWnd()
     Fl::remove_timeout(ChkMsg, this);
     Fl::remove_timeout(ChkEnd, this);
     Fl::remove_timeout(ReapChildren, this);
+    cancel_run_steps();
 }
 
 // Creates a label-size-12 widget of class T in the current group.

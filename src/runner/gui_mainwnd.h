@@ -9,6 +9,8 @@
 #include <vector>
 
 #include "foundation/comfunction.h"
+#include "runner/deck_name.h"
+#include "runner/message_watch.h"
 
 class Fl_Box;
 class Fl_Button;
@@ -95,14 +97,19 @@ public:
     // The line after the deck's *KEYWORD_ID line, blanks joined by "_", into
     // name (MSG_NAME_SIZE bytes): 1 when found, else 0 with name empty. An
     // ID holding "/" gives no name: it would lead outside the job's folder.
+    // Remembered per deck until the deck changes.
     int GetMessageName(const char *deck, char *name);
     // The outcome of row's message file: 1 normal end, 0 error, -1 not yet
     // decided or unreadable, -2 when it exists, is empty, and may be read
-    // but not written.
+    // but not written. For the current job only what its run wrote counts.
     int IsFinishedNormal(int row);
     // The message file of a row: in the job's folder, named after the
-    // deck's ID or "messag".
+    // deck's ID or "messag"; for a row that was started, the file named
+    // when it started.
     std::string MessageFile(int row);
+    // True while the current job's deck or message file is still being
+    // read, in slices between the window's events.
+    bool IsReading() const;
     // The pause before row's job in whole seconds, at least 1: the leading
     // digits of its Sec text.
     int GetPauseSeconds(int row);
@@ -146,6 +153,31 @@ private:
     // and moves on to the next row or the end of the run.
     void judge(int code);
     void activate_solver_controls(bool on);
+    // The folder a row's job writes its message file in, and its deck.
+    void JobFiles(int row, std::string *folder, std::string *deck);
+    // The second half of a job start, once its message name is known.
+    void launch(bool named, const std::string &name);
+    // Why the prepared job cannot start, or "" when it can.
+    std::string start_problem();
+    void cancel_run_steps();
+    // One slice of the current check; the check ends when all is read.
+    void check_step();
+    static void StartStep(void *data);
+    static void CheckStep(void *data);
+    // The job being started: what real_rundynaprocess prepared for it.
+    struct JobStart {
+        int row = 0;
+        std::string solver, memory, folder, argA, argB, msgFolder, deck;
+        bool record = true;  // false for a restart row without its record
+    };
+    JobStart m_start;
+    DeckNameScan m_deckScan;
+    DeckNameCache m_deckNames;
+    MessageWatch m_watch;
+    int m_watchRow = 0;
+    bool m_endKnown = false, m_ended = false;
+    // Message files fixed when each row's job started, by row.
+    std::vector<std::string> m_jobMsgFile;
     // Terminals that are no longer the current job's, reaped from a timer
     // by their own pid only.
     void reap_later(pid_t pid);

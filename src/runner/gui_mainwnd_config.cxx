@@ -25,11 +25,12 @@ const int kSlotSize = 256;
 void guiMainWnd::InitJobSub()
 {
     getMyDocument(m_szUsrProfile);
-    if (!m_szUsrProfile[0])
-        return;
-    char path[PROFILE_PATH_SIZE];
-    snprintf(path, sizeof path, "%s/wendle.ini", m_szUsrProfile);
-    read_config(path);
+    if (m_szUsrProfile[0]) {
+        char path[PROFILE_PATH_SIZE];
+        snprintf(path, sizeof path, "%s/wendle.ini", m_szUsrProfile);
+        read_config(path);
+    }
+    // Without a user folder too: jobs still need a terminal.
     if (!m_szXterm[0])
         snprintf(m_szXterm, sizeof m_szXterm, "xterm");
 }

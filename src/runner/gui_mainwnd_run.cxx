@@ -25,6 +25,9 @@ namespace {
 
 const double kCheckInterval = 5.0;
 const long long kDefaultMemoryMB = 300;
+// Most a deck or message file is read at one go between the window's
+// events: the window answers within a few milliseconds whatever the sizes.
+const size_t kSliceBytes = 2 * 1024 * 1024;
 
 // The folder part of a path, up to and including its last "/".
 std::string folder_of(const char *path)
@@ -106,12 +109,15 @@ void guiMainWnd::real_rundynaprocess()
     int r = m_curSub;
     if (r <= 0 || r > m_grid->GetRows())
         return;
+    cancel_run_steps();
 
     SetStatus(r, "Running", 3);
     m_grid->SelectRow(r);
     LockRow(r);
 
-    std::string solver =
+    m_start = JobStart();
+    m_start.row = r;
+    m_start.solver =
         m_grid->GetChoiceValue(r) == 1 ? inDynaLocation2->value() : inDynaLocation1->value();
 
     // The solver counts memory in words of 4 bytes: 262144 per MB. A value
@@ -122,44 +128,135 @@ void guiMainWnd::real_rundynaprocess()
     long long mb = strtoll(mbText.c_str(), &end, 10);
     if (end == mbText.c_str() || errno == ERANGE || mb <= 0 || mb > (LLONG_MAX >> 18))
         mb = kDefaultMemoryMB;
-    std::string memory = "memory=" + std::to_string(mb << 18);
+    m_start.memory = "memory=" + std::to_string(mb << 18);
+
+    std::string type = CellText(r, COL_TYPE);
+    row_data *job = m_grid->GetRowData(r);
+    if (type != "Restart") {
+        m_start.folder = CellText(r, COL_FOLDER);
+        m_start.argA = "i=" + m_start.folder + CellText(r, COL_NAME) + "." + type;
+    } else if (job && job->nType == 2) {
+        m_start.folder = folder_of(job->szD3dump);
+        m_start.argA = std::string("r=") + job->szD3dump;
+        m_start.argB = std::string("i=") + job->szK;
+    } else if (job) {
+        m_start.folder = CellText(r, COL_FOLDER);
+        m_start.argA = std::string("r=") + job->szD3dump;
+    } else {
+        m_start.record = false;
+    }
+    JobFiles(r, &m_start.msgFolder, &m_start.deck);
+
+    // The message name is fixed now, before the solver can touch its file.
+    // A deck read before is known at once; a big one is read in slices.
+    bool found;
+    std::string name;
+    if (m_deckNames.Get(m_start.deck.c_str(), &found, &name)) {
+        launch(found, name);
+    } else if (!m_deckScan.Open(m_start.deck.c_str())) {
+        launch(false, "");
+    } else if (m_deckScan.Step(kSliceBytes)) {
+        m_deckNames.Put(m_start.deck.c_str(), m_deckScan.Identity(), m_deckScan.Found(),
+                        m_deckScan.Name());
+        launch(m_deckScan.Found(), m_deckScan.Name());
+    } else {
+        Fl::add_timeout(0.0, StartStep, this);
+    }
+}
+
+void guiMainWnd::StartStep(void *data)
+{
+    guiMainWnd *self = static_cast<guiMainWnd *>(data);
+    DeckNameScan &scan = self->m_deckScan;
+    if (!scan.Step(kSliceBytes)) {
+        Fl::repeat_timeout(0.0, StartStep, data);
+        return;
+    }
+    self->m_deckNames.Put(self->m_start.deck.c_str(), scan.Identity(), scan.Found(), scan.Name());
+    self->launch(scan.Found(), scan.Name());
+}
+
+// Whether exec would find `name` from the working folder: a path with a
+// "/" must be an executable regular file, a bare name is looked up along
+// PATH. Otherwise *why says what is wrong.
+static bool find_program(const std::string &name, std::string *why)
+{
+    auto runnable = [](const std::string &path) {
+        struct stat st;
+        return stat(path.c_str(), &st) == 0 && S_ISREG(st.st_mode) &&
+               access(path.c_str(), X_OK) == 0;
+    };
+    if (name.find('/') != std::string::npos) {
+        if (runnable(name))
+            return true;
+        *why = name + " is not an executable file";
+        return false;
+    }
+    const char *path = getenv("PATH");
+    std::string dirs = path ? path : "/usr/local/bin:/usr/bin:/bin";
+    size_t from = 0;
+    while (from <= dirs.size()) {
+        size_t colon = dirs.find(':', from);
+        std::string dir = dirs.substr(from, colon == std::string::npos ? colon : colon - from);
+        if (runnable((dir.empty() ? "." : dir) + "/" + name))
+            return true;
+        if (colon == std::string::npos)
+            break;
+        from = colon + 1;
+    }
+    *why = name.empty() ? std::string("no program is named") : name + " is not found in PATH";
+    return false;
+}
+
+std::string guiMainWnd::start_problem()
+{
+    if (!m_start.record)
+        return "the restart job has lost its record";
+    if (chdir(m_start.folder.c_str()) != 0)
+        return "cannot enter " + m_start.folder + " (" + strerror(errno) + ")";
+    std::string why;
+    if (!find_program(m_szXterm, &why))
+        return "the terminal " + why;
+    if (!find_program(m_start.solver, &why))
+        return why;
+    return "";
+}
+
+void guiMainWnd::launch(bool named, const std::string &name)
+{
+    int r = m_start.row;
+    std::string msg = m_start.msgFolder + (named ? name + ".messag" : "messag");
+    if (m_jobMsgFile.size() <= (size_t)r)
+        m_jobMsgFile.resize((size_t)r + 1);
+    m_jobMsgFile[(size_t)r] = msg;
 
     static char autoMemory[] = "LSTC_MEMORY=auto";
     static char noMemory[] = "LSTC_MEMORY=";
     putenv(m_autoMem->value() ? autoMemory : noMemory);
 
-    std::string folder, argA, argB;
-    std::string type = CellText(r, COL_TYPE);
-    row_data *job = m_grid->GetRowData(r);
-    if (type != "Restart") {
-        folder = CellText(r, COL_FOLDER);
-        argA = "i=" + folder + CellText(r, COL_NAME) + "." + type;
-    } else if (job && job->nType == 2) {
-        folder = folder_of(job->szD3dump);
-        argA = std::string("r=") + job->szD3dump;
-        argB = std::string("i=") + job->szK;
-    } else if (job) {
-        folder = CellText(r, COL_FOLDER);
-        argA = std::string("r=") + job->szD3dump;
-    }
+    // A job that cannot run starts nothing, touches no file, and says why;
+    // the check then finds no terminal and judges it abnormal. The solver
+    // must never run in some other job's folder.
+    std::string problem = start_problem();
+    if (problem.empty())
+        RemoveFile((m_start.folder + "messag").c_str());
+    // Whatever the file holds now is an earlier run's.
+    m_watch.Start(msg, true);
+    m_watchRow = r;
 
-    // A restart row without its record, or a folder that cannot be entered,
-    // starts nothing: the solver must never run in some other job's folder.
-    // The check then finds no terminal and judges the job abnormal.
     pid_t pid = -1;
-    if (!argA.empty() && chdir(folder.c_str()) == 0) {
-        RemoveFile((folder + "messag").c_str());
+    if (problem.empty()) {
         const char *argv[10];
         int n = 0;
         argv[n++] = m_szXterm;
         argv[n++] = "-T";
         argv[n++] = "LS-DYNA/Wendle";
         argv[n++] = "-e";
-        argv[n++] = solver.c_str();
-        argv[n++] = argA.c_str();
-        if (!argB.empty())
-            argv[n++] = argB.c_str();
-        argv[n++] = memory.c_str();
+        argv[n++] = m_start.solver.c_str();
+        argv[n++] = m_start.argA.c_str();
+        if (!m_start.argB.empty())
+            argv[n++] = m_start.argB.c_str();
+        argv[n++] = m_start.memory.c_str();
         argv[n] = nullptr;
 
         pid = fork();
@@ -170,6 +267,10 @@ void guiMainWnd::real_rundynaprocess()
         }
         if (pid < 0)
             fl_alert("Creaet Child Process Failed!\n");
+    } else {
+        std::string text = "Job " + std::to_string(r) + " not started: " + problem;
+        lblFisrt->copy_label(text.c_str());
+        lblFisrt->redraw();
     }
 
     m_childpid = pid;
@@ -179,109 +280,99 @@ void guiMainWnd::real_rundynaprocess()
 
 int guiMainWnd::GetMessageName(const char *deck, char *name)
 {
-    name[0] = '\0';
-    if (!deck || !*deck)
-        return 0;
-    FILE *fp = fopen(deck, "r");
-    if (!fp)
-        return 0;
+    std::string found;
+    int r = deck ? DeckMessageName(m_deckNames, deck, &found) : 0;
+    snprintf(name, MSG_NAME_SIZE, "%s", found.c_str());
+    return r;
+}
 
-    char line[1024];
-    bool armed = false;
-    while (read_line(fp, line) != -1) {
-        bool keyword = strncmp(line, "*KEYWORD_ID", 11) == 0;
-        if (armed && !keyword) {
-            fclose(fp);
-            if (strchr(line, '/'))
-                return 0;
-            // Runs of blanks and tabs become one "_"; one trailing "_" goes.
-            size_t n = 0;
-            bool inRun = false;
-            for (const char *p = line; *p && n < MSG_NAME_SIZE - 1; p++) {
-                bool blank = *p == ' ' || *p == '\t';
-                if (!blank)
-                    name[n++] = *p;
-                else if (!inRun)
-                    name[n++] = '_';
-                inRun = blank;
-            }
-            if (n > 0 && name[n - 1] == '_')
-                n--;
-            name[n] = '\0';
-            return 1;
-        }
-        if (keyword)
-            armed = true;
-    }
-    fclose(fp);
-    return 0;
+void guiMainWnd::JobFiles(int row, std::string *folder, std::string *deck)
+{
+    row_data *job = m_grid->GetRowData(row);
+    *folder = job && job->nType == 2 ? folder_of(job->szD3dump) : CellText(row, COL_FOLDER);
+    *deck = *folder + CellText(row, COL_NAME) + "." + CellText(row, COL_TYPE);
 }
 
 std::string guiMainWnd::MessageFile(int row)
 {
-    row_data *job = m_grid->GetRowData(row);
-    std::string folder =
-        job && job->nType == 2 ? folder_of(job->szD3dump) : CellText(row, COL_FOLDER);
-    std::string deck =
-        folder + CellText(row, COL_NAME) + "." + CellText(row, COL_TYPE);
+    if ((size_t)row < m_jobMsgFile.size() && !m_jobMsgFile[(size_t)row].empty())
+        return m_jobMsgFile[(size_t)row];
+    std::string folder, deck;
+    JobFiles(row, &folder, &deck);
     char name[MSG_NAME_SIZE];
     if (GetMessageName(deck.c_str(), name))
         return folder + name + ".messag";
     return folder + "messag";
 }
 
-// The first deciding line: 1 for normal termination, 0 for an error, -1
-// when none is there yet. A line counts only once its newline is written.
-static int scan_message(FILE *fp)
-{
-    char line[1024];
-    while (read_line(fp, line) != -1) {
-        if (strstr(line, "N o r m a l") && strstr(line, "t e r m i n a t i o n"))
-            return 1;
-        if (strstr(line, "*** Error"))
-            return 0;
-    }
-    return -1;
-}
-
 int guiMainWnd::IsFinishedNormal(int row)
 {
     std::string path = MessageFile(row);
-    if (FILE *fp = fopen(path.c_str(), "a+")) {
-        rewind(fp);
-        int code = scan_message(fp);
-        fclose(fp);
-        return code;
-    }
-    FILE *fp = fopen(path.c_str(), "r");
-    if (!fp)
-        return -1;
-    int code = scan_message(fp);
-    struct stat st;
-    if (code == -1 && fstat(fileno(fp), &st) == 0 && st.st_size == 0)
-        code = -2;
-    fclose(fp);
-    return code;
+    bool more;
+    if (row == m_watchRow && path == m_watch.Path())
+        return m_watch.Check((size_t)-1, &more);
+    MessageWatch once;
+    once.Start(path, false);
+    return once.Check((size_t)-1, &more);
+}
+
+bool guiMainWnd::IsReading() const
+{
+    return Fl::has_timeout(StartStep, const_cast<guiMainWnd *>(this)) ||
+           Fl::has_timeout(CheckStep, const_cast<guiMainWnd *>(this));
 }
 
 void guiMainWnd::real_chkmsg()
 {
     if (m_curSub <= 0 || m_curSub > m_grid->GetRows())
         return;
-    int code = IsFinishedNormal(m_curSub);
-
-    // The file is consulted before the process. A failed fork left no
-    // terminal: it counts as one that has ended, and "any child" is never
-    // waited for.
-    bool ended = true;
-    if (m_childpid > 0) {
-        int status;
-        pid_t got = waitpid(m_childpid, &status, WNOHANG);
-        ended = got == m_childpid || (got < 0 && errno == ECHILD);
+    Fl::remove_timeout(CheckStep, this);
+    std::string path = MessageFile(m_curSub);
+    if (m_watchRow != m_curSub || m_watch.Path() != path) {
+        m_watch.Start(path, false);
+        m_watchRow = m_curSub;
     }
-    if (ended && code != 1)
+    m_endKnown = false;
+    check_step();
+}
+
+void guiMainWnd::CheckStep(void *data)
+{
+    static_cast<guiMainWnd *>(data)->check_step();
+}
+
+void guiMainWnd::check_step()
+{
+    if (m_curSub <= 0 || m_curSub > m_grid->GetRows())
+        return;
+    int code;
+    for (;;) {
+        bool more;
+        code = m_watch.Check(kSliceBytes, &more);
+        if (more) {
+            Fl::add_timeout(0.0, CheckStep, this);
+            return;
+        }
+        if (m_endKnown)
+            break;
+        // The file is consulted before the process. A failed fork left no
+        // terminal: it counts as one that has ended, and "any child" is
+        // never waited for.
+        m_endKnown = true;
+        m_ended = true;
+        if (m_childpid > 0) {
+            int status;
+            pid_t got = waitpid(m_childpid, &status, WNOHANG);
+            m_ended = got == m_childpid || (got < 0 && errno == ECHILD);
+        }
+        // A terminal that has just ended may have had its last lines
+        // written after the look: one more look sees them.
+        if (!m_ended || code == 1)
+            break;
+    }
+    if (m_ended && code != 1)
         code = 0;
-    if (!ended && (code == 1 || code == 0 || code == -2))
+    if (!m_ended && (code == 1 || code == 0 || code == -2))
         reap_later(m_childpid);
 
     if (code == -2) {
@@ -298,6 +389,13 @@ void guiMainWnd::real_chkmsg()
         return;
     }
     Fl::add_timeout(kCheckInterval, ChkMsg, this);
+}
+
+void guiMainWnd::cancel_run_steps()
+{
+    Fl::remove_timeout(StartStep, this);
+    Fl::remove_timeout(CheckStep, this);
+    m_deckScan.Close();
 }
 
 void guiMainWnd::judge(int code)

@@ -39,14 +39,14 @@ TEST(GetMyDocument, HomeTildeAndWorkingFolder)
     }
 }
 
-TEST(GetMyDocument, FolderTooLongIsRefusedNotCut)
+TEST(GetMyDocument, LongFoldersAreHeldWholeTooLongRefused)
 {
-    std::string longHome = "/" + std::string(254, 'h');  // 255 + "/" needs 257
+    std::string longHome = "/" + std::string(300, 'h');
     ScopedEnv home("HOME", longHome.c_str());
+    EXPECT_EQ(longHome + "/", user_dir());
+    std::string tooLong = "/" + std::string(USER_DIR_SIZE, 'h');
+    ScopedEnv home2("HOME", tooLong.c_str());
     EXPECT_EQ("", user_dir());
-    std::string fits = "/" + std::string(253, 'h');
-    ScopedEnv home2("HOME", fits.c_str());
-    EXPECT_EQ(fits + "/", user_dir());
 }
 
 std::vector<std::pair<int, std::string>> read_all(const std::string &content)

@@ -27,7 +27,7 @@ TEST_F(RunEngineTest, PlainJobArgumentsFolderAndOldMessageFile)
     int r = add_job("case1", "k", "300");
     Start s = start_row(r);
     EXPECT_EQ((std::vector<std::string>{kRecTerm, "-T", "LS-DYNA/Wendle", "-e",
-                                        "/opt/solver/single", "i=" + jobs + "case1.k",
+                                        single, "i=" + jobs + "case1.k",
                                         "memory=78643200"}),
               s.args);
     EXPECT_EQ(jobs, s.cwd + "/");
@@ -47,7 +47,7 @@ TEST_F(RunEngineTest, RestartJobsAndTheDoubleSolver)
     int r1 = add_restart(1, jobs + "d3dump01");
     Start s = start_row(r1);
     EXPECT_EQ((std::vector<std::string>{kRecTerm, "-T", "LS-DYNA/Wendle", "-e",
-                                        "/opt/solver/single", "r=" + jobs + "d3dump01",
+                                        single, "r=" + jobs + "d3dump01",
                                         "memory=78643200"}),
               s.args);
     EXPECT_EQ(jobs, s.cwd + "/");
@@ -58,7 +58,7 @@ TEST_F(RunEngineTest, RestartJobsAndTheDoubleSolver)
     wnd->m_grid->SetChoiceValue(r2, 1);
     s = start_row(r2);
     EXPECT_EQ((std::vector<std::string>{kRecTerm, "-T", "LS-DYNA/Wendle", "-e",
-                                        "/opt/solver/double", "r=" + other + "d3dump02",
+                                        dbl, "r=" + other + "d3dump02",
                                         "i=" + jobs + "deck.k", "memory=78643200"}),
               s.args);
     EXPECT_EQ(other, s.cwd + "/");
@@ -112,9 +112,9 @@ TEST_F(RunEngineTest, SubmitChecksPathsAndLocksControls)
     wnd->real_submit_cb();
     EXPECT_EQ(0, wnd->m_runStat);
 
-    int single = add_job("a", "k");
-    wnd->m_grid->SetMatrixText(single, 7, "Finished");
-    int dbl = add_job("b", "k", "300", "1", 1);
+    int first = add_job("a", "k");
+    wnd->m_grid->SetMatrixText(first, 7, "Finished");
+    int second = add_job("b", "k", "300", "1", 1);
     wnd->inDynaLocation2->value("");
     {
         gui::ButtonPresser close("Close");
@@ -122,9 +122,9 @@ TEST_F(RunEngineTest, SubmitChecksPathsAndLocksControls)
         EXPECT_TRUE(close.saw("Double precision LSDYNA.EXE path error!"));
     }
     EXPECT_EQ(0, wnd->m_runStat);
-    EXPECT_EQ("Queued", status(dbl));
+    EXPECT_EQ("Queued", status(second));
 
-    wnd->inDynaLocation2->value("/opt/solver/double");
+    wnd->inDynaLocation2->value(dbl.c_str());
     wnd->inDynaLocation1->value("");
     add_job("c", "k");
     {
@@ -132,12 +132,12 @@ TEST_F(RunEngineTest, SubmitChecksPathsAndLocksControls)
         wnd->real_submit_cb();
         EXPECT_TRUE(close.saw("Single precision LSDYNA.EXE path error!"));
     }
-    wnd->inDynaLocation1->value("/opt/solver/single");
+    wnd->inDynaLocation1->value(single.c_str());
 
     wnd->real_submit_cb();
     EXPECT_EQ(1, wnd->m_runStat);
-    EXPECT_EQ(dbl, wnd->m_curSub);
-    EXPECT_EQ("Running", status(dbl));
+    EXPECT_EQ(second, wnd->m_curSub);
+    EXPECT_EQ("Running", status(second));
     for (Fl_Widget *w : {(Fl_Widget *)wnd->btnSinglePrecision, (Fl_Widget *)wnd->btnDoublePrecision,
                          (Fl_Widget *)wnd->btnSelDynaLocation1, (Fl_Widget *)wnd->btnSelDynaLocation2,
                          (Fl_Widget *)wnd->inDynaLocation1, (Fl_Widget *)wnd->inDynaLocation2})
@@ -152,7 +152,7 @@ TEST_F(RunEngineTest, SubmitChecksPathsAndLocksControls)
     wnd->real_submit_cb();
     gui::wait_for(0.3);
     EXPECT_EQ(starts, parse_record(read_file(record)).size());
-    EXPECT_EQ(dbl, wnd->m_curSub);
+    EXPECT_EQ(second, wnd->m_curSub);
 }
 
 TEST_F(RunEngineTest, PausesInWholeSeconds)

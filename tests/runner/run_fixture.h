@@ -8,6 +8,7 @@
 #include <filesystem>
 #include <sstream>
 #include <string>
+#include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
 #include <vector>
@@ -51,6 +52,12 @@ protected:
         setenv("WENDLE_TERM_RECORD", record.c_str(), 1);
         setenv("RECTERM_EXEC", "0", 1);
         getcwd(oldCwd, sizeof oldCwd);
+        // Jobs start only with solvers that can run.
+        home.mkdir("solver");
+        single = home.write("solver/single", "#!/bin/sh\nexit 0\n");
+        dbl = home.write("solver/double", "#!/bin/sh\nexit 0\n");
+        chmod(single.c_str(), 0755);
+        chmod(dbl.c_str(), 0755);
     }
     void TearDown() override
     {
@@ -67,8 +74,8 @@ protected:
     {
         open_window();
         snprintf(wnd->m_szXterm, sizeof wnd->m_szXterm, "%s", kRecTerm.c_str());
-        wnd->inDynaLocation1->value("/opt/solver/single");
-        wnd->inDynaLocation2->value("/opt/solver/double");
+        wnd->inDynaLocation1->value(single.c_str());
+        wnd->inDynaLocation2->value(dbl.c_str());
     }
     int add_job(const char *name, const char *type, const char *mb = "300", const char *sec = "1",
                 int precision = 0, std::string folder = "")
@@ -110,7 +117,7 @@ protected:
     }
     std::string status(int r) { return wnd->m_grid->GetMatrixText(r, 7); }
 
-    std::string jobs, record;
+    std::string jobs, record, single, dbl;
     char oldCwd[4096];
 };
 

@@ -1,3 +1,4 @@
+#include <FL/Fl.H>
 #include <FL/Fl_Input.H>
 
 #include <csignal>
@@ -148,12 +149,28 @@ TEST_F(SettingsTest, FailedWriteKeepsThePreviousFile)
     EXPECT_NE(std::string::npos, read_file(ini()).find("memory=999\n"));
 }
 
-TEST_F(SettingsTest, NoUserFolderReadsAndWritesNothing)
+TEST_F(SettingsTest, LongHomeFolderIsUsedWhole)
 {
-    ScopedEnv longHome("HOME", ("/" + std::string(300, 'h')).c_str());
+    // A home folder longer than the old 256-character buffers.
+    std::string deep = home.path();
+    while (deep.size() < 300)
+        deep += "/" + std::string(50, 'd');
+    std::filesystem::create_directories(deep);
+    ScopedEnv longHome("HOME", deep.c_str());
+    home.write(deep.substr(home.path().size() + 1) + "/wendle.ini", kFull);
+    open_window();
+    EXPECT_EQ(deep + "/", std::string(wnd->m_szUsrProfile));
+    EXPECT_EQ("urxvt", std::string(wnd->m_szXterm));
+    wnd->real_exit_cb();
+    wnd.release();
+    Fl::do_widget_deletion();
+    EXPECT_TRUE(file_exists(deep + "/wendle_history.log"));
+
+    // No user folder at all: the terminal is still the default one.
+    ScopedEnv tooLong("HOME", ("/" + std::string(USER_DIR_SIZE, 'h')).c_str());
     open_window();
     EXPECT_STREQ("", wnd->m_szUsrProfile);
-    EXPECT_STREQ("", wnd->m_szXterm);
+    EXPECT_STREQ("xterm", wnd->m_szXterm);
 }
 
 } // namespace

@@ -1,0 +1,76 @@
+// The message name a deck gives its solver run: the line after its
+// *KEYWORD_ID line, runs of blanks joined by "_". DeckNameScan reads a deck
+// in slices, so that a deck of any size never holds up the window;
+// DeckNameCache remembers the answer per deck until the deck changes.
+#pragma once
+#include <sys/types.h>
+
+#include <cstddef>
+#include <ctime>
+#include <memory>
+#include <string>
+#include <unordered_map>
+
+#include "foundation/comfunction.h"
+
+// What tells one state of a file from another.
+struct FileIdentity {
+    dev_t dev;
+    ino_t ino;
+    off_t size;
+    struct timespec mtime;
+    bool operator==(const FileIdentity &o) const;
+};
+// false when the file cannot be looked at.
+bool GetFileIdentity(const char *path, FileIdentity *id);
+
+class DeckNameScan {
+public:
+    DeckNameScan();
+    ~DeckNameScan();
+    DeckNameScan(const DeckNameScan &) = delete;
+    DeckNameScan &operator=(const DeckNameScan &) = delete;
+
+    // Starts reading a deck; false when it cannot be read (it has no name).
+    bool Open(const char *path);
+    // Reads at most budget bytes; true once the answer is known (the deck
+    // is then closed).
+    bool Step(size_t budget);
+    void Close();
+    bool Found() const { return m_found; }
+    // The message name, at most READ_LINE_MAX characters.
+    const std::string &Name() const { return m_name; }
+    const FileIdentity &Identity() const { return m_identity; }
+
+private:
+    void EndLine();
+
+    int m_fd;
+    FileIdentity m_identity;
+    bool m_done, m_found, m_armed;
+    int m_prefix;  // characters of "*KEYWORD_ID" matched so far, -1 when not
+    char m_line[READ_LINE_MAX + 1];  // the line being read, once armed
+    int m_lineLen;
+    std::string m_name;
+    std::unique_ptr<char[]> m_buf;
+};
+
+class DeckNameCache {
+public:
+    // true with the remembered answer when the deck is as it was then.
+    bool Get(const char *path, bool *found, std::string *name) const;
+    void Put(const char *path, const FileIdentity &id, bool found, const std::string &name);
+    void Clear() { m_entries.clear(); }
+
+private:
+    struct Entry {
+        FileIdentity id;
+        bool found;
+        std::string name;
+    };
+    std::unordered_map<std::string, Entry> m_entries;
+};
+
+// The whole answer for one deck at once, through the cache: 1 with the
+// name, 0 when the deck gives none.
+int DeckMessageName(DeckNameCache &cache, const char *deck, std::string *name);

@@ -1,0 +1,190 @@
+#include "runner/message_watch.h"
+
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <cstring>
+
+namespace {
+
+const size_t kChunk = 256 * 1024;
+// How much of the remembered part is checked again at each look, at its
+// start and at its end; a file no longer than that is checked whole.
+const off_t kWindow = 64 * 1024;
+
+uint64_t mix(uint64_t h, const char *p, size_t n)
+{
+    const uint64_t prime = 0x100000001b3ULL;
+    size_t i = 0;
+    for (; i + 8 <= n; i += 8) {
+        uint64_t w;
+        memcpy(&w, p + i, 8);
+        h = (h ^ w) * prime;
+        h ^= h >> 29;
+    }
+    for (; i < n; i++)
+        h = (h ^ (unsigned char)p[i]) * prime;
+    return h;
+}
+
+} // namespace
+
+int JudgeMessageLine(const char *line)
+{
+    if (strstr(line, "N o r m a l") && strstr(line, "t e r m i n a t i o n"))
+        return 1;
+    if (strstr(line, "*** Error"))
+        return 0;
+    return -1;
+}
+
+MessageWatch::MessageWatch()
+    : m_known(false), m_dev(0), m_ino(0), m_offset(0), m_decision(-1), m_lineLen(0),
+      m_headLen(0), m_tailFrom(0), m_tailLen(0), m_headHash(0), m_tailHash(0)
+{
+    m_line[0] = '\0';
+}
+
+MessageWatch::~MessageWatch() = default;
+
+void MessageWatch::Restart(dev_t dev, ino_t ino)
+{
+    m_known = true;
+    m_dev = dev;
+    m_ino = ino;
+    m_offset = 0;
+    m_decision = -1;
+    m_lineLen = 0;
+    m_headLen = m_tailFrom = m_tailLen = 0;
+    m_headHash = m_tailHash = 0;
+}
+
+void MessageWatch::Start(const std::string &path, bool baseline)
+{
+    m_path = path;
+    Restart(0, 0);
+    m_known = false;
+    if (!baseline)
+        return;
+    int fd = open(path.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
+    if (fd < 0)
+        return;
+    struct stat st;
+    if (fstat(fd, &st) == 0 && S_ISREG(st.st_mode)) {
+        Restart(st.st_dev, st.st_ino);
+        // The earlier run's last line may lack its newline: what the new
+        // run appends starts a line of its own.
+        m_offset = st.st_size;
+        Fingerprint(fd);
+    }
+    close(fd);
+}
+
+bool MessageWatch::HashRange(int fd, off_t from, off_t len, uint64_t *hash)
+{
+    uint64_t h = 0xcbf29ce484222325ULL;
+    while (len > 0) {
+        size_t want = len < (off_t)kChunk ? (size_t)len : kChunk;
+        ssize_t got = pread(fd, m_buf.get(), want, from);
+        if (got <= 0)
+            return false;
+        h = mix(h, m_buf.get(), (size_t)got);
+        from += got;
+        len -= got;
+    }
+    *hash = h;
+    return true;
+}
+
+void MessageWatch::Fingerprint(int fd)
+{
+    if (!m_buf)
+        m_buf.reset(new char[kChunk]);
+    m_headLen = m_offset < kWindow ? m_offset : kWindow;
+    m_tailFrom = m_offset > kWindow ? m_offset - kWindow : 0;
+    m_tailLen = m_offset > kWindow ? kWindow : 0;
+    if (!HashRange(fd, 0, m_headLen, &m_headHash) ||
+        !HashRange(fd, m_tailFrom, m_tailLen, &m_tailHash))
+        m_known = false;  // unreadable as it was: start again next time
+}
+
+bool MessageWatch::Verify(int fd)
+{
+    uint64_t h;
+    return HashRange(fd, 0, m_headLen, &h) && h == m_headHash &&
+           HashRange(fd, m_tailFrom, m_tailLen, &h) && h == m_tailHash;
+}
+
+void MessageWatch::Consume(const char *buf, size_t n)
+{
+    const char *p = buf;
+    const char *end = buf + n;
+    while (p < end) {
+        const char *nl = static_cast<const char *>(memchr(p, '\n', (size_t)(end - p)));
+        const char *stop = nl ? nl : end;
+        for (const char *q = p; q < stop && m_lineLen < READ_LINE_MAX; q++)
+            if (line_keeps((unsigned char)*q))
+                m_line[m_lineLen++] = *q;
+        if (!nl) {
+            m_offset += end - p;
+            return;
+        }
+        m_line[m_lineLen] = '\0';
+        m_lineLen = 0;
+        m_offset += nl + 1 - p;
+        p = nl + 1;
+        int verdict = JudgeMessageLine(m_line);
+        if (verdict != -1) {
+            // The first deciding line is final: nothing after it is read.
+            m_decision = verdict;
+            return;
+        }
+    }
+}
+
+int MessageWatch::Check(size_t budget, bool *more)
+{
+    *more = false;
+    if (!m_buf)
+        m_buf.reset(new char[kChunk]);
+    // "a+": a missing file is created, as the solver's run would.
+    int fd = open(m_path.c_str(), O_RDWR | O_APPEND | O_CREAT | O_NONBLOCK | O_CLOEXEC, 0666);
+    bool appendable = fd >= 0;
+    if (!appendable)
+        fd = open(m_path.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
+    if (fd < 0)
+        return -1;
+    struct stat st;
+    if (fstat(fd, &st) != 0 || !S_ISREG(st.st_mode)) {
+        close(fd);
+        return -1;
+    }
+    // Another file, a shorter one, or one changed under what was read:
+    // everything it holds is read again from its start.
+    if (!m_known || st.st_dev != m_dev || st.st_ino != m_ino || st.st_size < m_offset ||
+        !Verify(fd))
+        Restart(st.st_dev, st.st_ino);
+
+    off_t before = m_offset;
+    while (m_decision == -1 && m_offset < st.st_size && budget > 0) {
+        off_t left = st.st_size - m_offset;
+        size_t want = left < (off_t)kChunk ? (size_t)left : kChunk;
+        if (want > budget)
+            want = budget;
+        ssize_t got = pread(fd, m_buf.get(), want, m_offset);
+        if (got <= 0)
+            break;
+        budget -= (size_t)got;
+        Consume(m_buf.get(), (size_t)got);
+    }
+    *more = m_decision == -1 && m_offset < st.st_size;
+    if (m_offset != before || m_headLen + m_tailLen == 0)
+        Fingerprint(fd);
+
+    int code = m_decision;
+    if (code == -1 && !appendable && st.st_size == 0)
+        code = -2;
+    close(fd);
+    return code;
+}

@@ -1,0 +1,58 @@
+// MessageWatch: follows one job's message file from check to check. It reads
+// only what was added since the last look, in slices of bounded size, and
+// comes to the verdict a full read from the start would give.
+#pragma once
+#include <sys/types.h>
+
+#include <cstddef>
+#include <cstdint>
+#include <memory>
+#include <string>
+
+#include "foundation/comfunction.h"
+
+// The verdict of one line, kept as read_line keeps it: 1 normal termination
+// ("N o r m a l" with "t e r m i n a t i o n"), 0 an error ("*** Error"),
+// -1 neither. A line holding both kinds is a normal end.
+int JudgeMessageLine(const char *line);
+
+class MessageWatch {
+public:
+    MessageWatch();
+    ~MessageWatch();
+    MessageWatch(const MessageWatch &) = delete;
+    MessageWatch &operator=(const MessageWatch &) = delete;
+
+    // Follows path afresh. With baseline, what the file holds now was left
+    // by an earlier run: it decides nothing while the file stays the same
+    // file and is only appended to.
+    void Start(const std::string &path, bool baseline);
+    const std::string &Path() const { return m_path; }
+
+    // Opens the file as the check does ("a+", creating a missing one) and
+    // reads at most budget new bytes. 1 normal end, 0 error, -1 undecided
+    // or unopenable, -2 when the file exists, is empty and may be read but
+    // not written. *more tells that bytes are still waiting to be read.
+    int Check(size_t budget, bool *more);
+
+private:
+    void Restart(dev_t dev, ino_t ino);
+    void Consume(const char *buf, size_t n);
+    // Hashes of the first and the last bytes already read, to notice a file
+    // rewritten in place under the remembered part.
+    bool Verify(int fd);
+    void Fingerprint(int fd);
+    bool HashRange(int fd, off_t from, off_t len, uint64_t *hash);
+
+    std::string m_path;
+    bool m_known;  // a file has been seen: m_dev and m_ino are its identity
+    dev_t m_dev;
+    ino_t m_ino;
+    off_t m_offset;  // bytes read (or skipped as the earlier run's)
+    int m_decision;
+    char m_line[READ_LINE_MAX + 1];
+    int m_lineLen;
+    off_t m_headLen, m_tailFrom, m_tailLen;
+    uint64_t m_headHash, m_tailHash;
+    std::unique_ptr<char[]> m_buf;
+};
