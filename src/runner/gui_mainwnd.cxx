@@ -144,6 +144,10 @@ void guiMainWnd::InitWindow()
     btnRestart = icon_button(426, "Add Restart Job", addrestart_cb, this, addrk, addrk_xpm_data);
     btnAbout = icon_button(395, "About", about_cb, this, about, about_xpm_data);
 
+    // What is typed or pasted must be saved and read back whole.
+    for (Fl_Input *in : {inDynaLocation1, inDynaLocation2, inMem, inPause})
+        in->maximum_size(SETTING_VALUE_MAX);
+
     btnSinglePrecision->value(1);
 }
 

@@ -23,6 +23,8 @@ class Fl_Fltkgrid;
 // Paths built from the user's folder ("%s/wendle.ini" and the like).
 enum {
     PROFILE_PATH_SIZE = USER_DIR_SIZE + 32,
+    // Longest text the solver, memory and pause inputs take: any path.
+    SETTING_VALUE_MAX = PATH_MAX - 1,
     MSG_NAME_SIZE = READ_LINE_MAX + 1,
     FILE_INFO_SIZE = 256,
 };
@@ -49,8 +51,10 @@ public:
     int read_config(const char *path);
     // 1 when written. The file is replaced only once all six lines are
     // safely on disk; on any failure the old file stays and 0 is returned.
+    // Control characters of a value are left out: they would not read back.
     int write_config(const char *path);
-    // Appends every row whose status is not exactly "Queued".
+    // Appends every row whose status is not exactly "Queued", as one block
+    // that goes in whole or not at all.
     void write_log(const char *path);
 
     // Splits a job file's path (at most FILE_INFO_SIZE - 1 characters) into
@@ -153,6 +157,10 @@ private:
     // and moves on to the next row or the end of the run.
     void judge(int code);
     void activate_solver_controls(bool on);
+    // A settings file that exists but was not read is kept beside itself
+    // before exit replaces it, or is not replaced.
+    void keep_rejected(const char *path);
+    bool m_bKeepSettings = false;
     // The folder a row's job writes its message file in, and its deck.
     void JobFiles(int row, std::string *folder, std::string *deck);
     // The second half of a job start, once its message name is known.

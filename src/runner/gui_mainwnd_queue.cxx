@@ -14,7 +14,9 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <fcntl.h>
 #include <sys/stat.h>
+#include <unistd.h>
 
 #include "dialogs/openfiledialog.h"
 #include "grid/fltk_grid.h"
@@ -42,17 +44,23 @@ int guiMainWnd::GetFileInfo(int mode, const char *path, char *name, char *folder
                             char *size)
 {
     char base[FILE_INFO_SIZE];
-    snprintf(base, sizeof base, "%s", path);
+    int n = snprintf(base, sizeof base, "%s", path);
+    if (n < 0 || n >= (int)sizeof base) {
+        fl_alert("Read file failed!\n");
+        return 0;
+    }
+    char *slash = strrchr(base, '/');
     if (mode == 1) {
+        // The type is the file's own: a "." in a folder's name would make
+        // the folder's tail a type and the job run in the parent folder.
         char *dot = strrchr(base, '.');
-        if (!dot) {
+        if (!dot || (slash && dot < slash)) {
             fl_alert("The file read is not a *.k file!\n");
             return 0;
         }
         snprintf(type, FILE_INFO_SIZE, "%s", dot + 1);
         *dot = '\0';
     }
-    char *slash = strrchr(base, '/');
     if (!slash) {
         fl_alert("The file read is not a *.k file!\n");
         return 0;
@@ -61,15 +69,18 @@ int guiMainWnd::GetFileInfo(int mode, const char *path, char *name, char *folder
     slash[1] = '\0';
     snprintf(folder, FILE_INFO_SIZE, "%s", base);
 
-    FILE *fp = fopen(path, "r");
+    // Without blocking: a FIFO named like a deck would wait for a writer
+    // for ever. Only a regular file is a job file.
+    int fd = open(path, O_RDONLY | O_NONBLOCK | O_CLOEXEC);
     struct stat st;
-    if (!fp) {
+    bool ok = fd >= 0 && fstat(fd, &st) == 0 && S_ISREG(st.st_mode);
+    if (fd >= 0)
+        close(fd);
+    if (!ok) {
         fl_alert("Read file failed!\n");
         return 0;
     }
-    long long bytes = fstat(fileno(fp), &st) == 0 ? (long long)st.st_size : 0;
-    fclose(fp);
-    snprintf(size, FILE_INFO_SIZE, "%lldK", bytes / 1024);
+    snprintf(size, FILE_INFO_SIZE, "%lldK", (long long)st.st_size / 1024);
     return 1;
 }
 

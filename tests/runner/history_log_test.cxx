@@ -1,4 +1,6 @@
+#include <csignal>
 #include <string>
+#include <sys/resource.h>
 
 #include "grid/fltk_grid.h"
 #include "mainwnd_fixture.h"
@@ -60,12 +62,28 @@ TEST_F(HistoryLogTest, LongTextsAreWrittenWhole)
     EXPECT_EQ("Finished  " + folder + std::string(200, 'n') + ".k\n", read_file(log()));
 }
 
-TEST_F(HistoryLogTest, UnopenableLogIsSkipped)
+TEST_F(HistoryLogTest, AFullDiskLeavesTheLogAsItWas)
 {
     open_window();
+    const std::string before = "Finished  /old/one.k\n";
+    home.write("wendle_history.log", before);
     add_row("Finished", "/f/", "a", "k");
-    wnd->write_log(home.file("no/such/folder/log").c_str());
-    EXPECT_FALSE(file_exists(home.file("no")));
+    add_row("Aborted", "/f/", "b", "k");
+
+    // A file-size limit makes the block's write really stop part-way.
+    struct rlimit old;
+    getrlimit(RLIMIT_FSIZE, &old);
+    struct rlimit tiny = old;
+    tiny.rlim_cur = before.size() + 10;
+    void (*oldHandler)(int) = signal(SIGXFSZ, SIG_IGN);
+    ASSERT_EQ(0, setrlimit(RLIMIT_FSIZE, &tiny));
+    wnd->write_log(log().c_str());
+    setrlimit(RLIMIT_FSIZE, &old);
+    signal(SIGXFSZ, oldHandler);
+    EXPECT_EQ(before, read_file(log()));
+
+    wnd->write_log(log().c_str());
+    EXPECT_EQ(before + "Finished  /f/a.k\nAborted  /f/b.k\n", read_file(log()));
 }
 
 } // namespace

@@ -9,6 +9,7 @@
 
 #include <filesystem>
 #include <functional>
+#include <sys/stat.h>
 #include <unistd.h>
 
 #include "dialogs/sfiledialog.h"
@@ -168,6 +169,23 @@ TEST_F(QueueTest, NamesWithDotsAndRefusedFiles)
     gui::ButtonPresser close("Close");
     EXPECT_EQ(0, wnd->GetFileInfo(0, "noslash", name, folder, type, size));
     EXPECT_TRUE(close.saw("The file read is not a *.k file!"));
+
+    // The type's "." must lie in the file's own name, not in a folder's.
+    home.mkdir("my.dir");
+    std::string deck = home.write("my.dir/deck", "*KEYWORD\n");
+    {
+        gui::ButtonPresser refused("Close");
+        EXPECT_EQ(0, wnd->GetFileInfo(1, deck.c_str(), name, folder, type, size));
+        EXPECT_TRUE(refused.saw("The file read is not a *.k file!"));
+    }
+    // A FIFO named like a deck is refused at once instead of blocking.
+    std::string fifo = home.file("jobs/pipe.k");
+    ASSERT_EQ(0, mkfifo(fifo.c_str(), 0644));
+    {
+        gui::ButtonPresser refused("Close");
+        EXPECT_EQ(0, wnd->GetFileInfo(1, fifo.c_str(), name, folder, type, size));
+        EXPECT_TRUE(refused.saw("Read file failed!"));
+    }
 }
 
 // Presses Yes in the question box, after a run has taken row 2.

@@ -1,0 +1,142 @@
+#include "foundation/safe_write.h"
+
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <climits>
+#include <cstdlib>
+#include <vector>
+
+namespace {
+
+bool write_all(int fd, const char *p, size_t n, off_t at)
+{
+    while (n > 0) {
+        ssize_t got = pwrite(fd, p, n, at);
+        if (got < 0 && errno == EINTR)
+            continue;
+        if (got <= 0)
+            return false;
+        p += got;
+        n -= (size_t)got;
+        at += got;
+    }
+    return true;
+}
+
+// The file a path stands for: a symbolic link's target (even a dangling
+// one), else the path itself.
+std::string file_behind(const char *path)
+{
+    char real[PATH_MAX];
+    if (realpath(path, real))
+        return real;
+    std::string at = path;
+    for (int hops = 0; hops < 40; hops++) {
+        char link[PATH_MAX];
+        ssize_t n = readlink(at.c_str(), link, sizeof link - 1);
+        if (n < 0)
+            break;
+        link[n] = '\0';
+        if (link[0] == '/') {
+            at = link;
+        } else {
+            size_t slash = at.rfind('/');
+            at = (slash == std::string::npos ? std::string() : at.substr(0, slash + 1)) + link;
+        }
+    }
+    return at;
+}
+
+bool rewrite_in_place(const std::string &file, const std::string &content)
+{
+    int fd = open(file.c_str(), O_RDWR | O_CLOEXEC);
+    if (fd < 0)
+        return false;
+    struct stat st;
+    std::vector<char> old;
+    bool ok = fstat(fd, &st) == 0 && S_ISREG(st.st_mode);
+    if (ok) {
+        old.resize((size_t)st.st_size);
+        ok = pread(fd, old.data(), old.size(), 0) == (ssize_t)old.size();
+    }
+    // The room is taken first, so that the writing cannot run out of it
+    // half-way.
+    if (ok && content.size() > old.size())
+        ok = posix_fallocate(fd, 0, (off_t)content.size()) == 0;
+    if (ok) {
+        if (write_all(fd, content.data(), content.size(), 0) &&
+            ftruncate(fd, (off_t)content.size()) == 0 && fsync(fd) == 0) {
+            return close(fd) == 0;
+        }
+        // Put back what was there.
+        write_all(fd, old.data(), old.size(), 0);
+        ftruncate(fd, (off_t)old.size());
+        fsync(fd);
+    }
+    close(fd);
+    return false;
+}
+
+} // namespace
+
+bool ReplaceFileSafely(const char *path, const std::string &content)
+{
+    std::string file = file_behind(path);
+    mode_t mode;
+    struct stat st;
+    if (stat(file.c_str(), &st) == 0) {
+        mode = st.st_mode & 07777;
+    } else {
+        mode_t mask = umask(0);
+        umask(mask);
+        mode = 0666 & ~mask;
+    }
+
+    std::string tmp = file + ".XXXXXX";
+    std::vector<char> name(tmp.begin(), tmp.end());
+    name.push_back('\0');
+    int fd = mkstemp(name.data());
+    if (fd < 0)
+        return rewrite_in_place(file, content);
+    bool ok = fchmod(fd, mode) == 0;
+    ok = write_all(fd, content.data(), content.size(), 0) && ok;
+    ok = fsync(fd) == 0 && ok;
+    ok = close(fd) == 0 && ok;
+    if (!ok || rename(name.data(), file.c_str()) != 0) {
+        unlink(name.data());
+        return false;
+    }
+    return true;
+}
+
+bool AppendFileWhole(const char *path, const std::string &content)
+{
+    int fd = open(path, O_WRONLY | O_APPEND | O_CREAT | O_CLOEXEC, 0666);
+    if (fd < 0)
+        return false;
+    struct stat st;
+    if (fstat(fd, &st) != 0) {
+        close(fd);
+        return false;
+    }
+    const char *p = content.data();
+    size_t left = content.size();
+    bool ok = true;
+    while (left > 0 && ok) {
+        ssize_t got = write(fd, p, left);
+        if (got < 0 && errno == EINTR)
+            continue;
+        ok = got > 0;
+        if (ok) {
+            p += got;
+            left -= (size_t)got;
+        }
+    }
+    // A cut block would glue the next one onto its last line.
+    if (!ok)
+        ftruncate(fd, st.st_size);
+    return close(fd) == 0 && ok;
+}

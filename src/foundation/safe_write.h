@@ -1,0 +1,16 @@
+// Writing the user's small files so that a failure never costs what they
+// held: a file is replaced whole or not at all, and an appended block goes
+// in whole or not at all.
+#pragma once
+#include <string>
+
+// Replaces the file at path by content. A symbolic link keeps pointing at
+// its file, which is the one replaced; the file keeps its permissions.
+// Written beside the file and renamed over it; where no file can be made
+// beside it, rewritten in place. false, with the old content still there,
+// when it could not be done.
+bool ReplaceFileSafely(const char *path, const std::string &content);
+
+// Appends content to the file at path (created when missing). false when
+// it could not be written whole; the file is then as it was.
+bool AppendFileWhole(const char *path, const std::string &content);
