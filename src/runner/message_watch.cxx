@@ -41,42 +41,42 @@ int JudgeMessageLine(const char *line)
 
 MessageWatch::MessageWatch()
     : m_known(false), m_dev(0), m_ino(0), m_offset(0), m_decision(-1), m_lineLen(0),
-      m_headLen(0), m_tailFrom(0), m_tailLen(0), m_headHash(0), m_tailHash(0)
+      m_hasBase(false), m_buf(new char[kChunk])
 {
     m_line[0] = '\0';
 }
 
 MessageWatch::~MessageWatch() = default;
 
-void MessageWatch::Restart(dev_t dev, ino_t ino)
+void MessageWatch::Restart(dev_t dev, ino_t ino, off_t from)
 {
     m_known = true;
     m_dev = dev;
     m_ino = ino;
-    m_offset = 0;
+    m_offset = from;
     m_decision = -1;
     m_lineLen = 0;
-    m_headLen = m_tailFrom = m_tailLen = 0;
-    m_headHash = m_tailHash = 0;
+    m_read = Prints();
 }
 
 void MessageWatch::Start(const std::string &path, bool baseline)
 {
     m_path = path;
-    Restart(0, 0);
+    Restart(0, 0, 0);
     m_known = false;
+    m_hasBase = false;
     if (!baseline)
         return;
     int fd = open(path.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
     if (fd < 0)
         return;
     struct stat st;
-    if (fstat(fd, &st) == 0 && S_ISREG(st.st_mode)) {
-        Restart(st.st_dev, st.st_ino);
-        // The earlier run's last line may lack its newline: what the new
-        // run appends starts a line of its own.
-        m_offset = st.st_size;
-        Fingerprint(fd);
+    // The earlier run's last line may lack its newline: what the new run
+    // appends starts a line of its own.
+    if (fstat(fd, &st) == 0 && S_ISREG(st.st_mode) && Take(fd, st.st_size, &m_base)) {
+        m_hasBase = true;
+        Restart(st.st_dev, st.st_ino, st.st_size);
+        m_read = m_base;
     }
     close(fd);
 }
@@ -97,23 +97,18 @@ bool MessageWatch::HashRange(int fd, off_t from, off_t len, uint64_t *hash)
     return true;
 }
 
-void MessageWatch::Fingerprint(int fd)
+bool MessageWatch::Take(int fd, off_t len, Prints *p)
 {
-    if (!m_buf)
-        m_buf.reset(new char[kChunk]);
-    m_headLen = m_offset < kWindow ? m_offset : kWindow;
-    m_tailFrom = m_offset > kWindow ? m_offset - kWindow : 0;
-    m_tailLen = m_offset > kWindow ? kWindow : 0;
-    if (!HashRange(fd, 0, m_headLen, &m_headHash) ||
-        !HashRange(fd, m_tailFrom, m_tailLen, &m_tailHash))
-        m_known = false;  // unreadable as it was: start again next time
+    p->len = len;
+    off_t head = len < kWindow ? len : kWindow;
+    off_t tail = len > kWindow ? kWindow : 0;
+    return HashRange(fd, 0, head, &p->head) && HashRange(fd, len - tail, tail, &p->tail);
 }
 
-bool MessageWatch::Verify(int fd)
+bool MessageWatch::Matches(int fd, const Prints &p)
 {
-    uint64_t h;
-    return HashRange(fd, 0, m_headLen, &h) && h == m_headHash &&
-           HashRange(fd, m_tailFrom, m_tailLen, &h) && h == m_tailHash;
+    Prints now;
+    return Take(fd, p.len, &now) && now.head == p.head && now.tail == p.tail;
 }
 
 void MessageWatch::Consume(const char *buf, size_t n)
@@ -146,8 +141,6 @@ void MessageWatch::Consume(const char *buf, size_t n)
 int MessageWatch::Check(size_t budget, bool *more)
 {
     *more = false;
-    if (!m_buf)
-        m_buf.reset(new char[kChunk]);
     // "a+": a missing file is created, as the solver's run would.
     int fd = open(m_path.c_str(), O_RDWR | O_APPEND | O_CREAT | O_NONBLOCK | O_CLOEXEC, 0666);
     bool appendable = fd >= 0;
@@ -160,11 +153,19 @@ int MessageWatch::Check(size_t budget, bool *more)
         close(fd);
         return -1;
     }
-    // Another file, a shorter one, or one changed under what was read:
-    // everything it holds is read again from its start.
-    if (!m_known || st.st_dev != m_dev || st.st_ino != m_ino || st.st_size < m_offset ||
-        !Verify(fd))
-        Restart(st.st_dev, st.st_ino);
+    // Another file, a shorter one, or one changed under what was read: it
+    // is read again from its start, or from where the earlier run's part
+    // ends while that part is still there as it was.
+    bool same = m_known && st.st_dev == m_dev && st.st_ino == m_ino;
+    if (!same || st.st_size < m_offset || !Matches(fd, m_read)) {
+        if (m_hasBase && same && st.st_size >= m_base.len && Matches(fd, m_base)) {
+            Restart(st.st_dev, st.st_ino, m_base.len);
+            m_read = m_base;
+        } else {
+            m_hasBase = false;
+            Restart(st.st_dev, st.st_ino, 0);
+        }
+    }
 
     off_t before = m_offset;
     while (m_decision == -1 && m_offset < st.st_size && budget > 0) {
@@ -179,8 +180,8 @@ int MessageWatch::Check(size_t budget, bool *more)
         Consume(m_buf.get(), (size_t)got);
     }
     *more = m_decision == -1 && m_offset < st.st_size;
-    if (m_offset != before || m_headLen + m_tailLen == 0)
-        Fingerprint(fd);
+    if (m_offset != before && !Take(fd, m_offset, &m_read))
+        m_known = false;  // unreadable as it was read: start again next time
 
     int code = m_decision;
     if (code == -1 && !appendable && st.st_size == 0)

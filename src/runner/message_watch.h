@@ -36,13 +36,18 @@ public:
     int Check(size_t budget, bool *more);
 
 private:
-    void Restart(dev_t dev, ino_t ino);
-    void Consume(const char *buf, size_t n);
-    // Hashes of the first and the last bytes already read, to notice a file
-    // rewritten in place under the remembered part.
-    bool Verify(int fd);
-    void Fingerprint(int fd);
+    // Hashes of the first and the last bytes of a file's first len bytes:
+    // enough to notice the file rewritten under what was read of it.
+    struct Prints {
+        off_t len = 0;
+        uint64_t head = 0, tail = 0;
+    };
+    bool Take(int fd, off_t len, Prints *p);
+    bool Matches(int fd, const Prints &p);
     bool HashRange(int fd, off_t from, off_t len, uint64_t *hash);
+    // Reads again from `from`, a line start.
+    void Restart(dev_t dev, ino_t ino, off_t from);
+    void Consume(const char *buf, size_t n);
 
     std::string m_path;
     bool m_known;  // a file has been seen: m_dev and m_ino are its identity
@@ -52,7 +57,8 @@ private:
     int m_decision;
     char m_line[READ_LINE_MAX + 1];
     int m_lineLen;
-    off_t m_headLen, m_tailFrom, m_tailLen;
-    uint64_t m_headHash, m_tailHash;
+    Prints m_read;  // of the bytes read
+    bool m_hasBase;
+    Prints m_base;  // of what the earlier run left
     std::unique_ptr<char[]> m_buf;
 };

@@ -4,6 +4,8 @@
 #include <FL/Fl_Round_Button.H>
 
 #include <cerrno>
+#include <fstream>
+#include <functional>
 #include <signal.h>
 
 #include "run_fixture.h"
@@ -11,22 +13,9 @@
 
 namespace {
 
-// Children of this process that ended and were never waited for.
-int zombie_children()
+void write_text(const std::string &path, const std::string &text)
 {
-    int count = 0;
-    for (auto &entry : std::filesystem::directory_iterator("/proc")) {
-        std::string stat = read_file(entry.path().string() + "/stat");
-        size_t close = stat.rfind(')');
-        if (close == std::string::npos)
-            continue;
-        char state = 0;
-        int ppid = 0;
-        if (sscanf(stat.c_str() + close + 1, " %c %d", &state, &ppid) == 2 && state == 'Z' &&
-            ppid == getpid())
-            count++;
-    }
-    return count;
+    std::ofstream(path, std::ios::trunc) << text;
 }
 
 class OutcomeTest : public RunEngineTest {
@@ -201,6 +190,77 @@ TEST_F(OutcomeTest, MessageFileNames)
     EXPECT_EQ(jobs + "messag", wnd->MessageFile(alone));
 }
 
+TEST_F(OutcomeTest, OnlyWhatTheRunWroteDecides)
+{
+    open_engine();
+    const std::string normal = " N o r m a l    t e r m i n a t i o n\n";
+    const std::string error = " *** Error 10246 (KEY+246)\n";
+    home.write("jobs/case1.k", "*KEYWORD_ID\nstale\n*END\n");
+    auto append = [](const std::string &path, const std::string &text) {
+        FILE *fp = fopen(path.c_str(), "a");
+        fputs(text.c_str(), fp);
+        fclose(fp);
+    };
+    struct Case {
+        const char *name;
+        std::function<void(const std::string &)> solver;  // what the run writes
+        const char *outcome;
+    } cases[] = {
+        {"left as it was", [](const std::string &) {}, "Aborted"},
+        {"appended to with a normal end", [&](const std::string &f) { append(f, normal); },
+         "Finished"},
+        {"appended to with an error", [&](const std::string &f) { append(f, error); }, "Aborted"},
+        {"written anew", [&](const std::string &f) { write_text(f, "banner\n" + normal); },
+         "Finished"},
+        {"replaced by another file",
+         [&](const std::string &f) {
+             std::remove(f.c_str());
+             write_text(f, error);
+         },
+         "Aborted"},
+    };
+    for (const Case &c : cases) {
+        SCOPED_TRACE(c.name);
+        // A run before this one ended normally, in the file named by the ID.
+        std::string msg = home.write("jobs/stale.messag", "old banner\n" + normal);
+        int r = add_job("case1", "k");
+        start_row(r);
+        c.solver(msg);
+        check(r, ended_terminal());
+        EXPECT_EQ(c.outcome, status(r));
+    }
+}
+
+TEST_F(OutcomeTest, StaleMessageFileInAFolderThatCannotBeWritten)
+{
+    open_engine();
+    int r = add_job("case1", "k");
+    home.write("jobs/case1.k", "*KEYWORD\n");
+    home.write("jobs/messag", " N o r m a l    t e r m i n a t i o n\n");
+    if (!make_unwritable(jobs))
+        GTEST_SKIP() << "cannot make a folder unwritable here";
+    start_row(r);
+    check(r, ended_terminal());
+    make_writable(jobs);
+    EXPECT_TRUE(file_exists(jobs + "messag")) << "the old file could not be removed";
+    EXPECT_EQ("Aborted", status(r));
+}
+
+TEST_F(OutcomeTest, TheMessageFileIsFixedWhenTheJobStarts)
+{
+    open_engine();
+    home.write("jobs/case1.k", "*KEYWORD_ID\nabc\n*END\n");
+    int r = add_job("case1", "k");
+    start_row(r);
+    // The deck goes away during the run: the job still writes abc.messag.
+    std::remove((jobs + "case1.k").c_str());
+    home.write("jobs/abc.messag", " N o r m a l    t e r m i n a t i o n\n");
+    check(r, ended_terminal());
+    EXPECT_EQ("Finished", status(r));
+    EXPECT_EQ(jobs + "abc.messag", wnd->MessageFile(r)) << "Read shows the job's own file";
+    EXPECT_FALSE(file_exists(jobs + "messag"));
+}
+
 TEST_F(OutcomeTest, NormalEndWhileTheTerminalIsOpen)
 {
     open_engine();
@@ -221,10 +281,9 @@ TEST_F(OutcomeTest, NormalEndWhileTheTerminalIsOpen)
     // The judged terminal is reaped once it ends, by its own pid.
     kill(term, SIGTERM);
     children.clear();
+    // Only the program may wait for it: the test looks whether it is gone.
     EXPECT_TRUE(gui::wait_for(5, [](void *p) {
-        pid_t pid = *static_cast<pid_t *>(p);
-        errno = 0;
-        return waitpid(pid, nullptr, WNOHANG) < 0 && errno == ECHILD;
+        return !std::filesystem::exists("/proc/" + std::to_string(*static_cast<pid_t *>(p)));
     }, &term));
 }
 

@@ -4,6 +4,7 @@
 #include <FL/Fl.H>
 #include <FL/Fl_Input.H>
 
+#include <cstdio>
 #include <cstdlib>
 #include <filesystem>
 #include <sstream>
@@ -22,6 +23,7 @@ const std::string kRecTerm = WENDLE_BUILD_DIR "/tests/recterm";
 struct Start {
     std::string cwd, memoryEnv;
     std::vector<std::string> args;
+    std::vector<int> fds;  // descriptors it inherited beyond 0-2
 };
 
 inline std::vector<Start> parse_record(const std::string &text)
@@ -38,9 +40,29 @@ inline std::vector<Start> parse_record(const std::string &text)
             starts.back().memoryEnv = line.substr(12);
         else if (line.rfind("arg=", 0) == 0)
             starts.back().args.push_back(line.substr(4));
+        else if (line.rfind("fd=", 0) == 0)
+            starts.back().fds.push_back(std::stoi(line.substr(3)));
     }
     starts.pop_back();
     return starts;
+}
+
+// Children of this process that ended and were never waited for.
+inline int zombie_children()
+{
+    int count = 0;
+    for (auto &entry : std::filesystem::directory_iterator("/proc")) {
+        std::string stat = read_file(entry.path().string() + "/stat");
+        size_t close = stat.rfind(')');
+        if (close == std::string::npos)
+            continue;
+        char state = 0;
+        int ppid = 0;
+        if (sscanf(stat.c_str() + close + 1, " %c %d", &state, &ppid) == 2 && state == 'Z' &&
+            ppid == getpid())
+            count++;
+    }
+    return count;
 }
 
 class RunEngineTest : public MainWndTest {

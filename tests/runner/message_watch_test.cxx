@@ -1,0 +1,294 @@
+// The incremental look at a message file against a full read from the start
+// by the line rules, over random histories of the file.
+#include <gtest/gtest.h>
+
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <cstdio>
+#include <cstring>
+#include <random>
+#include <regex>
+#include <string>
+
+#include "foundation/comfunction.h"
+#include "runner/deck_name.h"
+#include "runner/message_watch.h"
+#include "support/tempdir.h"
+
+namespace {
+
+// The first deciding line of text, read as the check reads a file.
+int full_read(const std::string &text)
+{
+    FILE *fp = fmemopen(const_cast<char *>(text.data()), text.size(), "r");
+    if (!fp)
+        return -1;  // an empty text
+    char line[READ_LINE_MAX + 1];
+    int code = -1;
+    while (code == -1 && read_line(fp, line) != -1)
+        code = JudgeMessageLine(line);
+    fclose(fp);
+    return code;
+}
+
+using namespace std::string_literals;
+
+const std::string kPieces[] = {
+    "      cycle 1000   time 1.0000E-03\n"s,
+    " N o r m a l    t e r m i n a t i o n   12/08/2026\n"s,
+    " *** Error 10246 (KEY+246)\n"s,
+    " *** Error N o r m a l    t e r m i n a t i o n\n"s,  // both: normal
+    " N o r m a l    t e r m i n a t i o n\r\n"s,
+    " N o r m a l\n t e r m i n a t i o n\n"s,             // two lines: nothing
+    " N o r m a l    t e r m i n a t i o n"s,             // no newline yet
+    " *** Er\x01ror in a line with a control character\n"s,
+    "\n"s,
+    "\r\n"s,
+    "*** Error"s,
+    "\0\0 N o r m a l \0 t e r m i n a t i o n\n"s,
+};
+
+std::string piece(std::mt19937 &rng)
+{
+    std::uniform_int_distribution<int> pick(0, (int)(sizeof kPieces / sizeof *kPieces));
+    int k = pick(rng);
+    if (k == (int)(sizeof kPieces / sizeof *kPieces)) {
+        // A line longer than the reader keeps, the phrase past its cut.
+        return std::string(260, '.') + " *** Error\n";
+    }
+    return kPieces[k];
+}
+
+struct History {
+    TempDir dir;
+    std::string path = dir.file("messag");
+    std::string text;  // what the file holds
+    bool exists = false;
+
+    void write_whole(const std::string &t, int flags)
+    {
+        int fd = open(path.c_str(), O_WRONLY | O_CREAT | flags, 0644);
+        ASSERT_GE(fd, 0);
+        ASSERT_EQ((ssize_t)t.size(), pwrite(fd, t.data(), t.size(), 0));
+        close(fd);
+    }
+    // One random change, as a solver, a user or a second run would make it.
+    // Returns false when the file is another file afterwards.
+    bool change(std::mt19937 &rng)
+    {
+        std::uniform_int_distribution<int> op(0, 9);
+        switch (op(rng)) {
+        case 0:
+        case 1:
+        case 2:
+        case 3: {  // the solver appends
+            std::string add = piece(rng);
+            FILE *fp = fopen(path.c_str(), "a");
+            fwrite(add.data(), 1, add.size(), fp);
+            fclose(fp);
+            text = (exists ? text : "") + add;
+            exists = true;
+            return true;
+        }
+        case 4: {  // cut short
+            if (!exists)
+                return true;
+            size_t n = std::uniform_int_distribution<size_t>(0, text.size())(rng);
+            truncate(path.c_str(), (off_t)n);
+            text.resize(n);
+            return true;
+        }
+        case 5: {  // replaced by another file
+            std::string t = piece(rng) + piece(rng);
+            std::string tmp = path + ".new";
+            std::swap(path, tmp);
+            write_whole(t, O_TRUNC);
+            std::swap(path, tmp);
+            rename(tmp.c_str(), path.c_str());
+            text = t;
+            exists = true;
+            return false;
+        }
+        case 6: {  // rewritten in place from its start, without truncation
+            std::string t = piece(rng);
+            write_whole(t, 0);
+            if (!exists)
+                text.clear();
+            if (text.size() < t.size())
+                text.resize(t.size());
+            text.replace(0, t.size(), t);
+            bool same = exists;
+            exists = true;
+            return same;
+        }
+        case 7:  // deleted
+            unlink(path.c_str());
+            text.clear();
+            exists = false;
+            return false;
+        default:  // left alone
+            return true;
+        }
+    }
+};
+
+// The watch, given random small budgets, until it has read everything.
+int look(MessageWatch &w, std::mt19937 &rng)
+{
+    int code;
+    bool more = true;
+    for (int i = 0; more && i < 100000; i++)
+        code = w.Check(std::uniform_int_distribution<size_t>(1, 64)(rng), &more);
+    return code;
+}
+
+TEST(MessageWatch, AgreesWithAFullReadOverRandomHistories)
+{
+    for (unsigned seed = 1; seed <= 60; seed++) {
+        std::mt19937 rng(seed);
+        History h;
+        MessageWatch w;
+        w.Start(h.path, false);
+        for (int step = 0; step < 60; step++) {
+            h.change(rng);
+            int code = look(w, rng);
+            // A missing file is created empty by the look.
+            h.exists = true;
+            ASSERT_EQ(full_read(h.text), code) << "seed " << seed << " step " << step;
+        }
+    }
+}
+
+TEST(MessageWatch, AnEarlierRunsContentDecidesNothing)
+{
+    for (unsigned seed = 1; seed <= 60; seed++) {
+        std::mt19937 rng(1000 + seed);
+        History h;
+        for (int i = 0; i < 3; i++)
+            h.change(rng);
+        const std::string base = h.exists ? h.text : "";
+        MessageWatch w;
+        w.Start(h.path, true);
+        // The earlier run's part counts again once the file is replaced,
+        // deleted or changed under it.
+        bool kept = h.exists;
+        for (int step = 0; step < 60; step++) {
+            bool same = h.change(rng);
+            int code = look(w, rng);
+            h.exists = true;
+            kept = kept && same && h.text.compare(0, base.size(), base) == 0 && h.text.size() >= base.size();
+            std::string counted = kept ? h.text.substr(base.size()) : h.text;
+            ASSERT_EQ(full_read(counted), code) << "seed " << seed << " step " << step;
+        }
+    }
+}
+
+TEST(MessageWatch, NoFolderAndABigFileInSlices)
+{
+    TempDir dir;
+    MessageWatch w;
+    bool more;
+    w.Start(dir.file("none/messag"), true);
+    EXPECT_EQ(-1, w.Check(100, &more));
+    // The big first look comes in slices, with the same verdict.
+    std::string big;
+    while (big.size() < 3 * 1024 * 1024)
+        big += "      cycle 1000   time 1.0000E-03\n";
+    std::string path = dir.write("big", big + " *** Error 1\n");
+    w.Start(path, false);
+    int slices = 0;
+    int code;
+    do {
+        code = w.Check(1024 * 1024, &more);
+        slices++;
+    } while (more);
+    EXPECT_EQ(0, code);
+    EXPECT_EQ(4, slices);
+}
+
+// The message name of a deck by the rules, with one read_line after another.
+int deck_name_by_lines(const std::string &path, std::string *name)
+{
+    name->clear();
+    FILE *fp = fopen(path.c_str(), "r");
+    if (!fp)
+        return 0;
+    char line[READ_LINE_MAX + 1];
+    bool armed = false;
+    int found = 0;
+    while (!found && read_line(fp, line) != -1) {
+        bool keyword = strncmp(line, "*KEYWORD_ID", 11) == 0;
+        if (armed && !keyword) {
+            found = strchr(line, '/') ? -1 : 1;
+            *name = std::regex_replace(line, std::regex("[ \t]+"), "_");
+            if (!name->empty() && name->back() == '_')
+                name->pop_back();
+        }
+        armed = armed || keyword;
+    }
+    fclose(fp);
+    if (found != 1)
+        name->clear();
+    return found == 1;
+}
+
+const std::string kDeckLines[] = {
+    "*KEYWORD\n"s,   "*KEYWORD_ID\n"s, "*KEYWORD_ID_X\n"s, "my  job \t\n"s, "\r\n"s,
+    "a/b\n"s,        "   \n"s,         "*keyword_id\n"s,   "\x01*KEYWORD_ID\r\n"s,
+    "ends here"s,    "$ comment\n"s,   "*END\n"s,
+};
+
+TEST(DeckName, AgreesWithTheLineRulesOverRandomHistories)
+{
+    TempDir dir;
+    std::string path = dir.file("deck.k");
+    DeckNameCache cache;
+    for (unsigned seed = 1; seed <= 40; seed++) {
+        std::mt19937 rng(seed);
+        std::uniform_int_distribution<int> pick(0, (int)(sizeof kDeckLines / sizeof *kDeckLines));
+        for (int step = 0; step < 40; step++) {
+            std::string deck;
+            int lines = std::uniform_int_distribution<int>(0, 12)(rng);
+            for (int i = 0; i < lines; i++) {
+                int k = pick(rng);
+                deck += k < (int)(sizeof kDeckLines / sizeof *kDeckLines)
+                            ? kDeckLines[k]
+                            : std::string(300, 'x') + " y\n";
+            }
+            switch (std::uniform_int_distribution<int>(0, 3)(rng)) {
+            case 0:
+                unlink(path.c_str());
+                break;
+            case 1: {  // replaced
+                dir.write("deck.new", deck);
+                rename(dir.file("deck.new").c_str(), path.c_str());
+                break;
+            }
+            default:  // rewritten in place
+                dir.write("deck.k", deck);
+                break;
+            }
+            // A save a clock tick of the file system apart from the last one.
+            struct timespec t[2] = {{0, UTIME_OMIT}, {1000000 + seed * 1000 + step, 0}};
+            utimensat(AT_FDCWD, path.c_str(), t, 0);
+
+            std::string want, got;
+            int expect = deck_name_by_lines(path, &want);
+            ASSERT_EQ(expect, DeckMessageName(cache, path.c_str(), &got))
+                << "seed " << seed << " step " << step;
+            ASSERT_EQ(want, got) << "seed " << seed << " step " << step;
+
+            // The same answer when read in small slices.
+            DeckNameScan scan;
+            if (scan.Open(path.c_str()))
+                while (!scan.Step(std::uniform_int_distribution<size_t>(1, 40)(rng))) {
+                }
+            ASSERT_EQ(expect == 1, scan.Found());
+            ASSERT_EQ(want, scan.Name());
+        }
+    }
+}
+
+} // namespace
