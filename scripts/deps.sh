@@ -5,7 +5,8 @@ set -euo pipefail
 
 want=(g++ make cmake libfltk1.3-dev libx11-dev xterm)
 if [ "${1:-run}" = test ]; then
-  want+=(libgtest-dev xvfb xauth xdotool x11-utils imagemagick desktop-file-utils procps)
+  want+=(libgtest-dev xvfb xauth xdotool x11-utils imagemagick desktop-file-utils procps
+         slurmctld slurmd slurm-client munge)
 fi
 
 missing=()
