@@ -11,7 +11,7 @@ fuzz=(clang libclang-rt-14-dev)
 case "${1:-run}" in
     run) ;;
     test) want+=(libgtest-dev xvfb xauth xdotool x11-utils imagemagick desktop-file-utils procps
-                 "${fuzz[@]}") ;;
+                 slurmctld slurmd slurm-client munge "${fuzz[@]}") ;;
     fuzz) want+=("${fuzz[@]}") ;;
     *) echo "usage: $0 run|test|fuzz" >&2; exit 2 ;;
 esac

@@ -8,6 +8,7 @@ fail() { echo "FAIL: $*" >&2; exit 1; }
 cmake --install "$WENDLE_BUILD_DIR" --prefix "$prefix" >/dev/null
 
 [ -x "$prefix/bin/wendle" ] || fail "no executable bin/wendle"
+[ -x "$prefix/bin/wendle-srun" ] || fail "no executable bin/wendle-srun beside it"
 desktop="$prefix/share/applications/wendle.desktop"
 [ -f "$desktop" ] || fail "no menu entry"
 desktop-file-validate "$desktop" || fail "menu entry rejected by desktop-file-validate"
