@@ -8,6 +8,7 @@
 #include "read.xpm"
 #include "up.xpm"
 #include "vrxlogo.xpm"
+#include "wendle.xpm"
 
 const char *const *const adddyn_xpm_data = adddyn_xpm;
 const char *const *const addrk_xpm_data = addrk_xpm;
@@ -17,3 +18,4 @@ const char *const *const jobdown_xpm_data = jobdown_xpm;
 const char *const *const file_read_xpm_data = file_read_xpm;
 const char *const *const about_xpm_data = about_xpm;
 const char *const *const vrxlogo_xpm_data = vrxlogo_xpm;
+const char *const *const wendle_xpm_data = wendle_xpm;

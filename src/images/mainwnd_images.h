@@ -11,3 +11,4 @@ extern const char *const *const jobdown_xpm_data;     // 24 x 22
 extern const char *const *const file_read_xpm_data;   // 25 x 22
 extern const char *const *const about_xpm_data;       // 19 x 17
 extern const char *const *const vrxlogo_xpm_data;     // 120 x 58, two colours
+extern const char *const *const wendle_xpm_data;      // 48 x 48, the window's icon

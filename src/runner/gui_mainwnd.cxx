@@ -6,6 +6,7 @@
 #include <FL/Fl_Check_Button.H>
 #include <FL/Fl_Input.H>
 #include <FL/Fl_Pixmap.H>
+#include <FL/Fl_RGB_Image.H>
 #include <FL/Fl_Round_Button.H>
 #include <FL/Fl_Scroll.H>
 
@@ -41,6 +42,12 @@ guiMainWnd::guiMainWnd(int x, int y, int w, int h, const char *title)
     set_non_modal();
     size_range(w, h, 0, 0);
     resizable(m_grid);
+    // Task bars match the window to the desktop entry by its class, and
+    // show its icon.
+    xclass("Wendle");
+    Fl_Pixmap picture(wendle_xpm_data);
+    Fl_RGB_Image appIcon(&picture, FL_GRAY);
+    icon(&appIcon);  // the window keeps a copy
     show();
     callback(exit_cb, this);
     end();

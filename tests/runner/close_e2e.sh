@@ -14,6 +14,12 @@ lastdir=/data/
 xterm=xterm'
 
 e2e_start
+# Task bars match the window to wendle.desktop by its class, and show its icon.
+xprop -id "$E2E_WIN" WM_CLASS | grep -q ', "Wendle"$' ||
+    e2e_fail "window class: $(xprop -id "$E2E_WIN" WM_CLASS)"
+xprop -id "$E2E_WIN" _NET_WM_ICON | grep -q 'Icon (48 x 48)' || e2e_fail "the window has no icon"
+grep -qx 'StartupWMClass=Wendle' "$WENDLE_SOURCE_DIR/data/wendle.desktop" ||
+    e2e_fail "the desktop entry does not name the window's class"
 e2e_wm_close "$E2E_WIN"
 e2e_wait_exit
 [ "$E2E_RC" = 1 ] || e2e_fail "exit status $E2E_RC after a window-manager close"
