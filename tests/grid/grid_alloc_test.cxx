@@ -112,6 +112,22 @@ TEST_F(GridWindow, AppendRowOutOfMemoryLeavesTheTableAsItWas)
     EXPECT_EQ(3, grid->AppendRow());
 }
 
+TEST_F(GridWindow, AppendRowOutOfMemoryWhileTheRowIndexGrows)
+{
+    // Sixteen rows, the header among them, fill the index's first size.
+    add_rows(15);
+    // The first two failures hit the two halves of the bigger index; once
+    // it has been had, it stays, and the row's own allocations follow.
+    for (int k = 0; k < 1 + 2 * COLS; k++) {
+        SCOPED_TRACE(k);
+        failing_at(k, [&] { EXPECT_EQ(-1, grid->AppendRow()); });
+        EXPECT_EQ(15, grid->GetRows());
+        EXPECT_EQ(16 * COLS, cell_count());
+    }
+    EXPECT_EQ(16, grid->AppendRow());
+    expect_cells_addressed();
+}
+
 TEST_F(GridWindow, LongTextExchangeOutOfMemoryChangesNothing)
 {
     add_rows(3);
