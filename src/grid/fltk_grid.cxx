@@ -27,6 +27,12 @@ enum {
     INDEX_ROWS = 16     // the index's first size; it doubles from there
 };
 
+// The two items of every choice cell. One array serves every row: a menu
+// of its own per row would cost an allocation and a parse per item.
+const Fl_Menu_Item kPrecisions[] = {{"Single", 0, nullptr, nullptr, 0, 0, 0, 0, 0},
+                                    {"Double", 0, nullptr, nullptr, 0, 0, 0, 0, 0},
+                                    {nullptr, 0, nullptr, nullptr, 0, 0, 0, 0, 0}};
+
 void alloc_failed()
 {
     // The alert leaves no group open; a caller still building its window
@@ -376,8 +382,9 @@ Fl_Fltkgrid::grid_col *Fl_Fltkgrid::newCell(int nCol, const grid_col *head, int 
             delete c;
             return nullptr;
         }
-        c->grid_widget.choice->add("Single");
-        c->grid_widget.choice->add("Double");
+        c->grid_widget.choice->menu(kPrecisions);
+        // Setting a menu picks its first item; a new row shows none.
+        set_choice(c->grid_widget.choice, -1);
         c->grid_widget.choice->callback(choice_cb, this);
         m_pScroll->add(c->grid_widget.choice);
     } else {
