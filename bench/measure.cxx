@@ -38,9 +38,14 @@ double now_ms()
     return ts.tv_sec * 1e3 + ts.tv_nsec / 1e6;
 }
 
-long status_kb(const char *field)
+long status_kb(const char *field, int pid)
 {
-    FILE *fp = fopen("/proc/self/status", "r");
+    char path[64];
+    if (pid > 0)
+        snprintf(path, sizeof path, "/proc/%d/status", pid);
+    else
+        snprintf(path, sizeof path, "/proc/self/status");
+    FILE *fp = fopen(path, "r");
     if (!fp)
         return -1;
     char line[256];

@@ -13,8 +13,9 @@ namespace bench {
 
 // Milliseconds on the monotonic clock.
 double now_ms();
-// A field of /proc/self/status in kB ("VmRSS", "VmHWM"); -1 if missing.
-long status_kb(const char *field);
+// A field of the process's /proc status in kB ("VmRSS", "VmHWM"): this
+// process's when pid is 0. -1 if missing.
+long status_kb(const char *field, int pid = 0);
 double median(std::vector<double> v);
 // One result line for scripts/bench.sh: "key value".
 void report(const char *key, double value);

@@ -12,7 +12,7 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
-#include <ftw.h>
+#include <filesystem>
 #include <string>
 #include <sys/syscall.h>
 #include <sys/wait.h>
@@ -44,22 +44,6 @@ bool idle_in_select(pid_t pid)
     return got == 1 && (nr == SYS_select || nr == SYS_pselect6);
 }
 
-long hwm_kb(pid_t pid)
-{
-    char path[64];
-    snprintf(path, sizeof path, "/proc/%d/status", (int)pid);
-    FILE *fp = fopen(path, "r");
-    if (!fp)
-        return -1;
-    char line[256];
-    long kb = -1;
-    while (fgets(line, sizeof line, fp))
-        if (strncmp(line, "VmHWM:", 6) == 0)
-            kb = strtol(line + 6, nullptr, 10);
-    fclose(fp);
-    return kb;
-}
-
 bool next_event(Display *dpy, XEvent *ev, double deadline)
 {
     while (!XPending(dpy)) {
@@ -69,11 +53,6 @@ bool next_event(Display *dpy, XEvent *ev, double deadline)
     }
     XNextEvent(dpy, ev);
     return true;
-}
-
-int remove_entry(const char *path, const struct stat *, int, struct FTW *)
-{
-    return remove(path);
 }
 
 struct Program {
@@ -115,7 +94,7 @@ Sample run_once(Display *dpy, const Program &program)
         while (mapped && bench::now_ms() < deadline) {
             if (idle_in_select(pid)) {
                 s.ms = bench::now_ms() - t0;
-                s.hwmKb = hwm_kb(pid);
+                s.hwmKb = bench::status_kb("VmHWM", (int)pid);
                 break;
             }
             usleep(50);
@@ -124,7 +103,7 @@ Sample run_once(Display *dpy, const Program &program)
         waitpid(pid, nullptr, 0);
     }
     XSelectInput(dpy, root, NoEventMask);
-    nftw(home, remove_entry, 8, FTW_DEPTH | FTW_PHYS);
+    std::filesystem::remove_all(home);
     return s;
 }
 
