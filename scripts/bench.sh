@@ -83,7 +83,7 @@ print_table() {
 # ---- the rows: each function measures and adds its lines --------------------
 
 row_startup() {
-  measure S "$bin/bench_startup" --runs "${BENCH_RUNS:-15}" \
+  measure S "$bin/bench_startup" --runs "${BENCH_RUNS:-21}" \
     bare="$bin/bench_bare" -- label="$bin/bench_bare" --label -- wendle="$build/wendle"
   table_row "Start-up: exec to first drawn window" "$(ms "${R[S.wendle_ms]}")" \
     "$(ms "${R[S.bare_ms]}") bare 813x385 window" "$(ratio "${R[S.wendle_ms]}" "${R[S.bare_ms]}")" \
