@@ -23,8 +23,15 @@ enum {
     EDGE_STRIP = 30,    // the grid's right edge (scrollbar) takes no clicks
     DEFAULT_W = 8 * HEAD_WIDTH,
     DEFAULT_H = 200,
-    SCRATCH_SIZE = 256
+    SCRATCH_SIZE = 256,
+    INDEX_ROWS = 16     // the index's first size; it doubles from there
 };
+
+// The two items of every choice cell. One array serves every row: a menu
+// of its own per row would cost an allocation and a parse per item.
+const Fl_Menu_Item kPrecisions[] = {{"Single", 0, nullptr, nullptr, 0, 0, 0, 0, 0},
+                                    {"Double", 0, nullptr, nullptr, 0, 0, 0, 0, 0},
+                                    {nullptr, 0, nullptr, nullptr, 0, 0, 0, 0, 0}};
 
 void alloc_failed()
 {
@@ -144,7 +151,8 @@ Fl_Fltkgrid::Fl_Fltkgrid(int x, int y, int w, int h, const char *label)
       m_nRows(0), m_nCols(0), m_nCurRow(-1), m_nCurCol(-1),
       m_fontsize(12), m_nheight(20), m_nactive(0),
       m_rowHead(nullptr), m_rowTail(nullptr), m_pScroll(nullptr),
-      m_headCursor(FL_CURSOR_DEFAULT)
+      m_headCursor(FL_CURSOR_DEFAULT), m_rowIndex(nullptr), m_cellIndex(nullptr),
+      m_nIndexRows(0)
 {
     m_pScroll = new (std::nothrow) Fl_Scroll(x, y, w, h);
     if (m_pScroll) {
@@ -178,6 +186,8 @@ Fl_Fltkgrid::~Fl_Fltkgrid()
         freeRow(row, false);
         row = next;
     }
+    delete[] m_rowIndex;
+    delete[] m_cellIndex;
 }
 
 int Fl_Fltkgrid::handle(int event)
@@ -203,12 +213,9 @@ void Fl_Fltkgrid::scrollOffset(int *sx, int *sy) const
 
 Fl_Fltkgrid::grid_row *Fl_Fltkgrid::rowAt(int nRow) const
 {
-    if (nRow < 0)
+    if (nRow < 0 || nRow > m_nRows - 1)
         return nullptr;
-    grid_row *row = m_rowHead;
-    for (int i = 0; row && i < nRow; i++)
-        row = row->next;
-    return row;
+    return m_rowIndex[nRow];
 }
 
 Fl_Fltkgrid::grid_row *Fl_Fltkgrid::dataRow(int nRow) const
@@ -220,15 +227,9 @@ Fl_Fltkgrid::grid_row *Fl_Fltkgrid::dataRow(int nRow) const
 
 Fl_Fltkgrid::grid_col *Fl_Fltkgrid::cellAt(int nRow, int nCol) const
 {
-    if (nCol < 0 || nCol > m_nCols - 1)
+    if (nCol < 0 || nCol > m_nCols - 1 || !dataRow(nRow))
         return nullptr;
-    grid_row *row = dataRow(nRow);
-    if (!row)
-        return nullptr;
-    grid_col *c = row->colhead;
-    for (int i = 0; c && i < nCol; i++)
-        c = c->next;
-    return c;
+    return m_cellIndex[nRow * m_nCols + nCol];
 }
 
 Fl_Input *Fl_Fltkgrid::textCell(int nRow, int nCol) const
@@ -239,10 +240,42 @@ Fl_Input *Fl_Fltkgrid::textCell(int nRow, int nCol) const
 
 Fl_Choice *Fl_Fltkgrid::choiceCell(int nRow) const
 {
-    grid_row *row = dataRow(nRow);
-    if (!row || !row->colhead || row->colhead->type != 2)
-        return nullptr;
-    return row->colhead->grid_widget.choice;
+    grid_col *c = cellAt(nRow, 0);
+    return c && c->type == 2 ? c->grid_widget.choice : nullptr;
+}
+
+bool Fl_Fltkgrid::reserveIndex(int nRows, int nCols)
+{
+    if (nRows <= m_nIndexRows)
+        return true;
+    int rows = m_nIndexRows > 0 ? m_nIndexRows : INDEX_ROWS;
+    while (rows < nRows)
+        rows *= 2;
+    grid_row **rowIndex = new (std::nothrow) grid_row *[(size_t)rows];
+    grid_col **cellIndex = new (std::nothrow) grid_col *[(size_t)rows * (size_t)nCols];
+    if (!rowIndex || !cellIndex) {
+        delete[] rowIndex;
+        delete[] cellIndex;
+        return false;
+    }
+    if (m_nIndexRows > 0) {
+        memcpy(rowIndex, m_rowIndex, sizeof *rowIndex * (size_t)m_nIndexRows);
+        memcpy(cellIndex, m_cellIndex, sizeof *cellIndex * (size_t)m_nIndexRows * (size_t)nCols);
+    }
+    delete[] m_rowIndex;
+    delete[] m_cellIndex;
+    m_rowIndex = rowIndex;
+    m_cellIndex = cellIndex;
+    m_nIndexRows = rows;
+    return true;
+}
+
+void Fl_Fltkgrid::indexRow(int nRow, grid_row *row)
+{
+    m_rowIndex[nRow] = row;
+    grid_col **cells = m_cellIndex + (size_t)nRow * (size_t)m_nCols;
+    for (grid_col *c = row->colhead; c; c = c->next)
+        *cells++ = c;
 }
 
 void Fl_Fltkgrid::freeCells(grid_row *row, bool bWidgets)
@@ -272,6 +305,10 @@ int Fl_Fltkgrid::SetCols(int nCols)
 {
     if (m_nCols != 0 || nCols <= 0 || !m_rowTail || !m_pScroll)
         return 0;
+    if (!reserveIndex(1, nCols)) {
+        alloc_failed();
+        return 0;
+    }
     // The header row is the content's origin: it starts at the grid's
     // top-left corner whatever the scroll says.
     int gx = x();
@@ -320,6 +357,7 @@ int Fl_Fltkgrid::SetCols(int nCols)
         return 0;
     }
     m_nCols = nCols;
+    indexRow(0, m_rowHead);
     m_nRows++;
     m_pScroll->redraw();
     return 1;
@@ -344,8 +382,9 @@ Fl_Fltkgrid::grid_col *Fl_Fltkgrid::newCell(int nCol, const grid_col *head, int 
             delete c;
             return nullptr;
         }
-        c->grid_widget.choice->add("Single");
-        c->grid_widget.choice->add("Double");
+        c->grid_widget.choice->menu(kPrecisions);
+        // Setting a menu picks its first item; a new row shows none.
+        set_choice(c->grid_widget.choice, -1);
         c->grid_widget.choice->callback(choice_cb, this);
         m_pScroll->add(c->grid_widget.choice);
     } else {
@@ -372,6 +411,10 @@ int Fl_Fltkgrid::AppendRow()
 {
     if (!m_rowHead || !m_rowHead->colhead)
         return -1;
+    if (!reserveIndex(m_nRows + 1, m_nCols)) {
+        alloc_failed();
+        return -1;
+    }
     grid_row *row = new (std::nothrow) grid_row();
     if (!row) {
         alloc_failed();
@@ -405,6 +448,7 @@ int Fl_Fltkgrid::AppendRow()
     }
     m_rowTail->next = row;
     m_rowTail = row;
+    indexRow(m_nRows, row);
     m_nRows++;
     m_pScroll->redraw();
     return m_nRows - 1;
@@ -492,23 +536,22 @@ int Fl_Fltkgrid::DownRow(int nRow)
     return 1;
 }
 
+// The highlight covers the four cells after the choice cell.
+void Fl_Fltkgrid::paintSelection(int nRow, bool on)
+{
+    for (int col = 1; col <= 4; col++)
+        if (Fl_Input *in = textCell(nRow, col)) {
+            in->color(on ? FL_DARK_BLUE : FL_WHITE);
+            in->textcolor(on ? FL_WHITE : FL_BLACK);
+        }
+}
+
 void Fl_Fltkgrid::SelectRow(int nRow)
 {
     if (!dataRow(nRow))
         return;
-    int r = 0;
-    for (grid_row *row = m_rowHead; row; row = row->next, r++) {
-        if (r != m_nCurRow && r != nRow)
-            continue;
-        bool on = r == nRow;
-        int col = 0;
-        for (grid_col *c = row->colhead; c && col <= 4; c = c->next, col++) {
-            if (col == 0 || c->type != 1)
-                continue;
-            c->grid_widget.input->color(on ? FL_DARK_BLUE : FL_WHITE);
-            c->grid_widget.input->textcolor(on ? FL_WHITE : FL_BLACK);
-        }
-    }
+    paintSelection(m_nCurRow, false);
+    paintSelection(nRow, true);
     m_nCurRow = nRow;
     m_pScroll->redraw();
 }
@@ -542,20 +585,15 @@ int Fl_Fltkgrid::GetColWidth(int nCol)
 {
     if (nCol < 0 || nCol > m_nCols - 1)
         return 0;
-    grid_col *c = m_rowHead->colhead;
-    for (int i = 0; c && i < nCol; i++)
-        c = c->next;
-    return c ? c->nwidth : 0;
+    return m_cellIndex[nCol]->nwidth;
 }
 
 int Fl_Fltkgrid::SetHeaderText(int col, const char *str)
 {
     if (col < 0 || col > m_nCols - 1 || !str)
         return 0;
-    grid_col *c = m_rowHead->colhead;
-    for (int i = 0; c && i < col; i++)
-        c = c->next;
-    if (!c || c->type != 0)
+    grid_col *c = m_cellIndex[col];
+    if (c->type != 0)
         return 0;
     c->grid_widget.button->label(str);
     m_pScroll->redraw();

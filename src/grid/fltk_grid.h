@@ -127,6 +127,11 @@ private:
     void freeCells(grid_row *row, bool bWidgets);
     void freeRow(grid_row *row, bool bWidgets);
     void deleteLastRow();
+    // Room in the index for nRows rows of nCols cells; false, with the
+    // index as it was, when memory ran out.
+    bool reserveIndex(int nRows, int nCols);
+    void indexRow(int nRow, grid_row *row);
+    void paintSelection(int nRow, bool on);
 
     int m_nRows;
     int m_nCols;
@@ -139,4 +144,10 @@ private:
     grid_row *m_rowTail;
     Fl_Scroll *m_pScroll;
     Fl_Cursor m_headCursor;
+    // Beside the lists, so that finding a row or cell walks nothing: rows by
+    // index, and cells at row * m_nCols + column. Entries past the last row
+    // are stale.
+    grid_row **m_rowIndex;
+    grid_col **m_cellIndex;
+    int m_nIndexRows;  // rows the index has room for
 };

@@ -403,6 +403,28 @@ TEST_F(GridWindow, DeletingRows)
     }
 }
 
+TEST_F(GridWindow, CellsStayAddressedAcrossAppendsDeletesAndMoves)
+{
+    // Past the first few sizes of the row index, then down and up again.
+    add_rows(40);
+    expect_cells_addressed();
+    ASSERT_EQ(1, grid->DeleteRow(20));
+    ASSERT_EQ(1, grid->DeleteRow(grid->GetRows()));
+    ASSERT_EQ(1, grid->DeleteRow(1));
+    ASSERT_EQ(1, grid->DownRow(3));
+    ASSERT_EQ(1, grid->UpRow(30));
+    EXPECT_EQ(37, grid->GetRows());
+    expect_cells_addressed();
+    grid->SelectRow(36);
+    EXPECT_TRUE(highlighted(input(36, 1)));
+    EXPECT_TRUE(plain(input(29, 1)));
+    while (grid->GetRows() > 0)
+        ASSERT_EQ(1, grid->DeleteRow(grid->GetRows()));
+    add_rows(70);
+    EXPECT_EQ(71 * COLS, cell_count());
+    expect_cells_addressed();
+}
+
 TEST_F(GridWindow, ColumnWidthMovesLaterColumnsInEveryRow)
 {
     add_rows(3);

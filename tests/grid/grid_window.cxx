@@ -80,3 +80,19 @@ int GridWindow::cell_count()
             n++;
     return n;
 }
+
+void GridWindow::expect_cells_addressed()
+{
+    for (int r = 1; r <= grid->GetRows(); r++) {
+        SCOPED_TRACE(testing::Message() << "row " << r);
+        for (int c = 1; c < COLS; c++) {
+            std::string text = "at" + std::to_string(r) + "," + std::to_string(c);
+            ASSERT_EQ(1, grid->SetMatrixText(r, c, text.c_str()));
+            ASSERT_STREQ(text.c_str(), input(r, c)->value()) << "col " << c;
+        }
+        ASSERT_EQ(1, grid->SetChoiceActivate(r, 0));
+        EXPECT_FALSE(choice(r)->active());
+        ASSERT_EQ(1, grid->SetChoiceActivate(r, 1));
+        EXPECT_TRUE(choice(r)->active());
+    }
+}

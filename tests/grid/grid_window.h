@@ -33,6 +33,10 @@ struct GridWindow : ::testing::Test {
     void scroll_by(int dy);
     // Cell widgets in the scroll, scrollbars not counted.
     int cell_count();
+    // Writes a text of its own into every text cell through the grid, and
+    // switches every choice off and on, checking that each reached the
+    // widget at that place.
+    void expect_cells_addressed();
     // Window y of a row's band top with the content unscrolled.
     static int row_y(int row) { return GY + row * ROW_H; }
 };

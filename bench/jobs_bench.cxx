@@ -1,0 +1,126 @@
+// Memory over a long run: a main window runs 500 queued jobs one after
+// another through its own run engine, each in a "terminal" that exits at
+// once, driven step by step with the engine's timers taken out of the way.
+//
+// Usage: bench_jobs [--jobs N]; prints "rss_first_kb" (VmRSS after the
+// first job) and "rss_last_kb" (after the last).
+#include <FL/Fl.H>
+#include <FL/Fl_Button.H>
+#include <FL/Fl_Input.H>
+#include <FL/Fl_Round_Button.H>
+
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <filesystem>
+#include <string>
+#include <unistd.h>
+
+#include "grid/fltk_grid.h"
+#include "measure.h"
+#include "runner/gui_mainwnd.h"
+
+namespace {
+
+// A new job's row as the main window fills it after the file dialog.
+int queue_job(guiMainWnd *w, const std::string &folder)
+{
+    Fl_Fltkgrid *g = w->m_grid;
+    int r = g->AppendRow();
+    if (r < 0)
+        return r;
+    g->SetChoiceValue(r, w->btnDoublePrecision->value() ? 1 : 0);
+    g->SetMatrixText(r, guiMainWnd::COL_NAME, "plate");
+    g->SetMatrixText(r, guiMainWnd::COL_FOLDER, folder.c_str());
+    g->SetMatrixText(r, guiMainWnd::COL_SIZE, "1K");
+    g->SetMatrixText(r, guiMainWnd::COL_TYPE, "k");
+    g->SetMatrixText(r, guiMainWnd::COL_MB, w->inMem->value());
+    g->SetMatrixText(r, guiMainWnd::COL_SEC, w->inPause->value());
+    g->SetMatrixText(r, guiMainWnd::COL_STATUS, "Queued");
+    g->SetMatrixColor(r, guiMainWnd::COL_STATUS, 2);
+    return r;
+}
+
+// Waits, without reaping it, until the child has exited: the engine's
+// check reaps its own terminal.
+bool ended(pid_t pid)
+{
+    char path[64];
+    snprintf(path, sizeof path, "/proc/%d/stat", (int)pid);
+    double deadline = bench::now_ms() + 10000;
+    while (bench::now_ms() < deadline) {
+        FILE *fp = fopen(path, "r");
+        if (!fp)
+            return false;
+        char state = 0;
+        int got = fscanf(fp, "%*d (%*[^)]) %c", &state);
+        fclose(fp);
+        if (got == 1 && state == 'Z')
+            return true;
+        usleep(200);
+    }
+    return false;
+}
+
+bool run_job(guiMainWnd *w, const std::string &folder)
+{
+    int r = queue_job(w, folder);
+    if (r < 0)
+        return false;
+    w->m_curSub = r;
+    w->real_rundynaprocess();
+    Fl::remove_timeout(guiMainWnd::ChkMsg, w);
+    if (w->m_childpid <= 0 || !ended(w->m_childpid))
+        return false;
+    w->real_chkmsg();
+    Fl::remove_timeout(guiMainWnd::ChkEnd, w);
+    Fl::remove_timeout(guiMainWnd::RunDynaProcess, w);
+    bench::flush_to_server();
+    return true;
+}
+
+} // namespace
+
+int main(int argc, char **argv)
+{
+    int jobs = 500;
+    for (int i = 1; i + 1 < argc; i++)
+        if (strcmp(argv[i], "--jobs") == 0 && atoi(argv[i + 1]) > 1)
+            jobs = atoi(argv[i + 1]);
+
+    char home[] = "/tmp/wendle-bench-jobs.XXXXXX";
+    if (!mkdtemp(home))
+        return 1;
+    setenv("HOME", home, 1);
+    std::string folder = std::string(home) + "/jobs/";
+    std::filesystem::create_directory(folder);
+    if (FILE *deck = fopen((folder + "plate.k").c_str(), "w")) {
+        fputs("*KEYWORD\n*END\n", deck);
+        fclose(deck);
+    }
+
+    bench::watch_exposures();
+    guiMainWnd *w = new guiMainWnd(100, 100, 813, 385, "LS-DYNA Wendle 2.2");
+    int status = 1;
+    if (bench::show_until_drawn(w)) {
+        snprintf(w->m_szXterm, sizeof w->m_szXterm, "%s", "/bin/true");
+        w->inDynaLocation1->value("/opt/lsdyna/single");
+        w->inMem->value("256");
+        w->inPause->value("2");
+        long first = 0;
+        int done = 0;
+        for (; done < jobs && run_job(w, folder); done++)
+            if (done == 0)
+                first = bench::status_kb("VmRSS");
+        if (done == jobs) {
+            bench::report("rss_first_kb", (double)first);
+            bench::report("rss_last_kb", (double)bench::status_kb("VmRSS"));
+            status = 0;
+        } else {
+            fprintf(stderr, "bench_jobs: job %d did not run to its end\n", done + 1);
+        }
+    }
+    delete w;
+    std::filesystem::remove_all(home);
+    return status;
+}
