@@ -104,7 +104,7 @@ int main(int argc, char **argv)
     int status = 1;
     if (bench::show_until_drawn(w)) {
         snprintf(w->m_szXterm, sizeof w->m_szXterm, "%s", "/bin/true");
-        w->inDynaLocation1->value("/opt/lsdyna/single");
+        w->inDynaLocation1->value("/bin/true");
         w->inMem->value("256");
         w->inPause->value("2");
         long first = 0;

@@ -222,7 +222,7 @@ void guiMainWnd::real_reset_cb()
     // Every timer of the run goes: a pending start or end would otherwise
     // act on whatever row later takes its number, without a Submit. A job
     // still running keeps its terminal, which is reaped when it ends.
-    if (Fl::has_timeout(ChkMsg, this) || Fl::has_timeout(CheckStep, this))
+    if (Fl::has_timeout(ChkMsg, this) || Fl::has_idle(CheckStep, this))
         reap_later(m_childpid);
     Fl::remove_timeout(ChkMsg, this);
     Fl::remove_timeout(RunDynaProcess, this);

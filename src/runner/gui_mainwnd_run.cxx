@@ -25,8 +25,9 @@ namespace {
 
 const double kCheckInterval = 5.0;
 const long long kDefaultMemoryMB = 300;
-// Most a deck or message file is read at one go between the window's
-// events: the window answers within a few milliseconds whatever the sizes.
+// Most a deck or message file is read at one go: the rest waits for the
+// event loop's next idle moment, so the window answers within a few
+// milliseconds whatever the sizes.
 const size_t kSliceBytes = 2 * 1024 * 1024;
 
 // The folder part of a path, up to and including its last "/".
@@ -160,7 +161,7 @@ void guiMainWnd::real_rundynaprocess()
                         m_deckScan.Name());
         launch(m_deckScan.Found(), m_deckScan.Name());
     } else {
-        Fl::add_timeout(0.0, StartStep, this);
+        Fl::add_idle(StartStep, this);
     }
 }
 
@@ -168,10 +169,9 @@ void guiMainWnd::StartStep(void *data)
 {
     guiMainWnd *self = static_cast<guiMainWnd *>(data);
     DeckNameScan &scan = self->m_deckScan;
-    if (!scan.Step(kSliceBytes)) {
-        Fl::repeat_timeout(0.0, StartStep, data);
+    if (!scan.Step(kSliceBytes))
         return;
-    }
+    Fl::remove_idle(StartStep, data);
     self->m_deckNames.Put(self->m_start.deck.c_str(), scan.Identity(), scan.Found(), scan.Name());
     self->launch(scan.Found(), scan.Name());
 }
@@ -318,15 +318,15 @@ int guiMainWnd::IsFinishedNormal(int row)
 
 bool guiMainWnd::IsReading() const
 {
-    return Fl::has_timeout(StartStep, const_cast<guiMainWnd *>(this)) ||
-           Fl::has_timeout(CheckStep, const_cast<guiMainWnd *>(this));
+    return Fl::has_idle(StartStep, const_cast<guiMainWnd *>(this)) ||
+           Fl::has_idle(CheckStep, const_cast<guiMainWnd *>(this));
 }
 
 void guiMainWnd::real_chkmsg()
 {
     if (m_curSub <= 0 || m_curSub > m_grid->GetRows())
         return;
-    Fl::remove_timeout(CheckStep, this);
+    Fl::remove_idle(CheckStep, this);
     std::string path = MessageFile(m_curSub);
     if (m_watchRow != m_curSub || m_watch.Path() != path) {
         m_watch.Start(path, false);
@@ -343,6 +343,7 @@ void guiMainWnd::CheckStep(void *data)
 
 void guiMainWnd::check_step()
 {
+    Fl::remove_idle(CheckStep, this);
     if (m_curSub <= 0 || m_curSub > m_grid->GetRows())
         return;
     int code;
@@ -350,7 +351,7 @@ void guiMainWnd::check_step()
         bool more;
         code = m_watch.Check(kSliceBytes, &more);
         if (more) {
-            Fl::add_timeout(0.0, CheckStep, this);
+            Fl::add_idle(CheckStep, this);
             return;
         }
         if (m_endKnown)
@@ -393,8 +394,8 @@ void guiMainWnd::check_step()
 
 void guiMainWnd::cancel_run_steps()
 {
-    Fl::remove_timeout(StartStep, this);
-    Fl::remove_timeout(CheckStep, this);
+    Fl::remove_idle(StartStep, this);
+    Fl::remove_idle(CheckStep, this);
     m_deckScan.Close();
 }
 
