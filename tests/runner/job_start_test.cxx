@@ -176,6 +176,38 @@ TEST_F(JobStartTest, ResetReapsTheRunningTerminal)
     EXPECT_EQ(0, zombie_children());
 }
 
+TEST_F(JobStartTest, BigDeckAndMessageFileAreReadInSlices)
+{
+    open_engine();
+    std::string node = "       1  0.000000e+00  0.000000e+00  0.000000e+00\n";
+    std::string body;
+    while (body.size() < 5 * 1024 * 1024)
+        body += node;
+    // The ID comes at the very end of the deck.
+    home.write("jobs/big.k", "*KEYWORD\n*NODE\n" + body + "*KEYWORD_ID\nlate id\n");
+    int r = add_job("big", "k");
+    size_t before = parse_record(read_file(record)).size();
+    wnd->m_curSub = r;
+    wnd->real_rundynaprocess();
+    EXPECT_TRUE(wnd->IsReading()) << "the deck is read after the call returns";
+    EXPECT_EQ(before, parse_record(read_file(record)).size());
+    ASSERT_TRUE(gui::wait_for(20, [](void *w) {
+        return !static_cast<guiMainWnd *>(w)->IsReading();
+    }, wnd.get()));
+    Fl::remove_timeout(guiMainWnd::ChkMsg, wnd.get());
+    EXPECT_GT(wnd->m_childpid, 0);
+    EXPECT_EQ(jobs + "late_id.messag", wnd->MessageFile(r));
+
+    home.write("jobs/late_id.messag", body + " N o r m a l    t e r m i n a t i o n\n");
+    wnd->m_childpid = -1;  // a terminal that has ended
+    wnd->real_chkmsg();
+    EXPECT_EQ("Running", status(r)) << "judged only once all is read";
+    ASSERT_TRUE(gui::wait_for(20, [](void *w) {
+        return !static_cast<guiMainWnd *>(w)->IsReading();
+    }, wnd.get()));
+    EXPECT_EQ("Finished", status(r));
+}
+
 // The failing fork runs in a child process of the test: it may use up its
 // user's process limit without touching the other tests.
 TEST_F(JobStartTest, AFailedForkIsToldAndTheJobJudged)
