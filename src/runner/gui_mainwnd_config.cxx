@@ -14,47 +14,9 @@
 
 #include "foundation/comfunction.h"
 #include "foundation/safe_write.h"
+#include "runner/settings_file.h"
 #include "grid/fltk_grid.h"
 
-namespace {
-
-const int kSettings = 6;
-const char *const kKeys[kSettings] = {"dynasolver_single", "dynasolver_double", "memory",
-                                      "pausetime",         "lastdir",           "xterm"};
-// A settings line: a key, "=" and a value the inputs let through.
-const size_t kLineMax = 32 + SETTING_VALUE_MAX;
-
-// One line of the settings file by read_line's rules, but long enough for
-// any value the program writes: 1 ended by a newline, -1 at the end of the
-// file, 0 when it is longer than any line the program writes.
-int read_setting_line(FILE *fp, std::string *line)
-{
-    line->clear();
-    int c;
-    while ((c = getc(fp)) != EOF) {
-        if (c == '\n')
-            return 1;
-        if (!line_keeps((unsigned char)c))
-            continue;
-        if (line->size() == kLineMax)
-            return 0;
-        *line += (char)c;
-    }
-    return -1;
-}
-
-// A value as the file holds it: control characters would end the line or
-// vanish when it is read back.
-std::string file_value(const char *value)
-{
-    std::string out;
-    for (const char *p = value ? value : ""; *p; p++)
-        if (line_keeps((unsigned char)*p))
-            out += *p;
-    return out;
-}
-
-} // namespace
 
 void guiMainWnd::InitJobSub()
 {
@@ -99,30 +61,12 @@ int guiMainWnd::read_config(const char *path)
     FILE *fp = fopen(path, "r");
     if (!fp)
         return 0;
-
-    std::string slots[kSettings];
-    std::string line;
-    int got;
-    // Lines past the sixth are ignored: nothing reads them.
-    for (int n = 0; (got = read_setting_line(fp, &line)) != -1; n++) {
-        if (got == 0) {
-            fclose(fp);
-            return 0;
-        }
-        if (n >= kSettings)
-            continue;
-        size_t eq = line.find('=');
-        std::string key = line.substr(0, eq);
-        slots[n] = eq == std::string::npos ? "" : line.substr(eq + 1);
-        if (key != kKeys[n]) {
-            fclose(fp);
-            return 0;
-        }
-    }
+    std::string slots[SETTINGS_COUNT];
+    int ok = ReadSettings(fp, slots, SETTING_VALUE_MAX);
     fclose(fp);
     // The last folder and the terminal live in fixed buffers: a value they
     // cannot hold whole is no value the program wrote.
-    if (slots[4].size() >= sizeof m_szLastDir || slots[5].size() >= sizeof m_szXterm)
+    if (!ok || slots[4].size() >= sizeof m_szLastDir || slots[5].size() >= sizeof m_szXterm)
         return 0;
 
     inDynaLocation1->value(slots[0].c_str());
@@ -136,13 +80,10 @@ int guiMainWnd::read_config(const char *path)
 
 int guiMainWnd::write_config(const char *path)
 {
-    const char *values[kSettings] = {inDynaLocation1->value(), inDynaLocation2->value(),
-                                     inMem->value(),           inPause->value(),
-                                     m_szLastDir,              m_szXterm};
-    std::string content;
-    for (int i = 0; i < kSettings; i++)
-        content += std::string(kKeys[i]) + "=" + file_value(values[i]) + "\n";
-    return ReplaceFileSafely(path, content) ? 1 : 0;
+    const char *values[SETTINGS_COUNT] = {inDynaLocation1->value(), inDynaLocation2->value(),
+                                          inMem->value(),           inPause->value(),
+                                          m_szLastDir,              m_szXterm};
+    return ReplaceFileSafely(path, SettingsText(values)) ? 1 : 0;
 }
 
 void guiMainWnd::write_log(const char *path)

@@ -1,0 +1,80 @@
+// Any deck: read_line and the deck's message name read in slices agree with
+// the message name found by reading the deck a line at a time.
+#include <unistd.h>
+
+#include <cstdint>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <string>
+
+#include "foundation/comfunction.h"
+#include "runner/deck_name.h"
+
+namespace {
+
+std::string g_path;
+
+int by_lines(const uint8_t *data, size_t size, std::string *name)
+{
+    name->clear();
+    FILE *fp = fmemopen(const_cast<uint8_t *>(data), size, "r");
+    if (!fp)
+        return 0;
+    char line[READ_LINE_MAX + 1];
+    bool armed = false;
+    int found = 0;
+    while (!found && read_line(fp, line) != -1) {
+        if (strlen(line) > READ_LINE_MAX)
+            abort();
+        bool keyword = strncmp(line, "*KEYWORD_ID", 11) == 0;
+        if (armed && !keyword) {
+            found = strchr(line, '/') ? -1 : 1;
+            bool run = false;
+            for (const char *p = line; *p; p++) {
+                bool blank = *p == ' ' || *p == '\t';
+                if (!blank || !run)
+                    *name += blank ? '_' : *p;
+                run = blank;
+            }
+            if (!name->empty() && name->back() == '_')
+                name->pop_back();
+        }
+        armed = armed || keyword;
+    }
+    fclose(fp);
+    if (found != 1)
+        name->clear();
+    return found == 1;
+}
+
+} // namespace
+
+extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
+{
+    if (g_path.empty()) {
+        char dir[] = "/tmp/wendle-fuzz-deck.XXXXXX";
+        if (!mkdtemp(dir))
+            abort();
+        g_path = std::string(dir) + "/deck.k";
+    }
+    // The first byte chooses the slice size.
+    size_t slice = size ? (size_t)data[0] % 64 + 1 : 1;
+    FILE *fp = fopen(g_path.c_str(), "w");
+    if (!fp || fwrite(data, 1, size, fp) != size || fclose(fp) != 0)
+        abort();
+
+    std::string want;
+    int expect = by_lines(data, size, &want);
+    DeckNameScan scan;
+    if (scan.Open(g_path.c_str()))
+        while (!scan.Step(slice)) {
+        }
+    if ((expect == 1) != scan.Found() || want != scan.Name())
+        abort();
+    DeckNameCache cache;
+    std::string name;
+    if (DeckMessageName(cache, g_path.c_str(), &name) != expect || name != want)
+        abort();
+    return 0;
+}
