@@ -17,13 +17,23 @@ e2e_setup
 jobs=/tmp/wendle-demo
 rm -rf "$jobs"
 mkdir -p "$jobs"
-cp "$top"/examples/decks/* "$jobs/"
+cp -r "$top"/examples/decks/* "$jobs/"
 printf '%s\n' "dynasolver_single=$top/examples/lsdyna-standin" "dynasolver_double=" \
     "memory=256" "pausetime=2" "lastdir=$jobs/" "xterm=xterm" >"$HOME/wendle.ini"
 
 e2e_start
-for deck in plate.k beam_error.k crash.dyn; do
-    e2e_add_job 813 "$deck"
+# Each deck in its own folder: the folder typed first moves the dialog there,
+# then the deck's name replaces it in the field.
+for deck in plate/plate.k beam_error/beam_error.k crash/crash.dyn; do
+    e2e_click "$E2E_WIN" $((813 - 187 + 15)) 119   # Add Dyn Job
+    id=$(e2e_wait_window "Select Dyna Files")
+    sleep 0.3
+    xdotool windowfocus --sync "$id" type --delay 20 "$jobs/${deck%/*}/"
+    xdotool key Return
+    sleep 0.3
+    xdotool key ctrl+a type --delay 20 "${deck#*/}"
+    xdotool key Return
+    sleep 0.3
 done
 e2e_click "$E2E_WIN" 655 88   # Submit Jobs
 # The first deck ends after about 13 s; the second is running by 17 s.

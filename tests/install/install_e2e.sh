@@ -25,14 +25,17 @@ grep -q '<svg' "$svg" || fail "scalable icon missing"
 
 examples="$prefix/share/wendle/examples"
 [ -x "$examples/lsdyna-standin" ] || fail "stand-in solver missing or not executable"
-for deck in plate.k beam_error.k crash.dyn; do
+# Each sample in a folder of its own: a solver writes its files beside the deck.
+for deck in plate/plate.k beam_error/beam_error.k crash/crash.dyn; do
     [ -f "$examples/decks/$deck" ] || fail "sample deck $deck missing"
 done
 
 # The installed stand-in really runs a deck.
 work="$prefix/work"
 mkdir "$work"
-cp "$examples/decks/plate.k" "$work/"
+cp "$examples/decks/plate/plate.k" "$work/"
 (cd "$work" && STANDIN_RUN=0 "$examples/lsdyna-standin" "i=$work/plate.k" memory=1 >/dev/null)
 grep -q 'N o r m a l    t e r m i n a t i o n' "$work/messag" || fail "stand-in did not end normally"
+[ -f "$prefix/share/man/man1/wendle.1" ] || fail "manual page missing"
+grep -q '^\.TH WENDLE 1' "$prefix/share/man/man1/wendle.1" || fail "manual page has no title"
 echo PASS

@@ -32,10 +32,13 @@ e2e_setup() {
     export UBSAN_OPTIONS="log_path=$E2E_DIR/sanitizer/ubsan:print_stacktrace=1:halt_on_error=1"
     local fifo="$E2E_DIR/displayfd"
     mkfifo "$fifo"
-    Xvfb -displayfd 3 -screen 0 1280x1024x24 -nolisten tcp -noreset 3>"$fifo" 2>/dev/null &
+    Xvfb -displayfd 3 -screen 0 1280x1024x24 -nolisten tcp -noreset 3>"$fifo" \
+        2>"$E2E_DIR/xvfb.log" &
     E2E_XVFB_PID=$!
-    local num
-    read -r num <"$fifo"
+    local num=
+    read -r num <"$fifo" || true
+    # A server that did not come up says why in its own words.
+    [ -n "$num" ] || { cat "$E2E_DIR/xvfb.log" >&2; e2e_fail "the X server did not start"; }
     export DISPLAY=":$num"
     # Job terminals open below the main window, never over what the test
     # clicks or looks at.
