@@ -21,9 +21,17 @@ static bool set_immutable(const std::string &path, bool on)
     return ok;
 }
 
+// A folder keeps its search bits: what is in it can still be reached.
+static mode_t mode_for(const std::string &path, bool writable)
+{
+    struct stat st;
+    bool folder = stat(path.c_str(), &st) == 0 && S_ISDIR(st.st_mode);
+    return folder ? (writable ? 0755 : 0555) : (writable ? 0644 : 0444);
+}
+
 bool make_unwritable(const std::string &path)
 {
-    chmod(path.c_str(), 0444);
+    chmod(path.c_str(), mode_for(path, false));
     if (geteuid() == 0)
         set_immutable(path, true);
     return access(path.c_str(), W_OK) != 0;
@@ -33,5 +41,5 @@ void make_writable(const std::string &path)
 {
     if (geteuid() == 0)
         set_immutable(path, false);
-    chmod(path.c_str(), 0644);
+    chmod(path.c_str(), mode_for(path, true));
 }
