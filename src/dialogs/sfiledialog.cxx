@@ -47,20 +47,6 @@ protected:
 
 } // namespace
 
-bool SFileDialog::CopyFolder(char *to, const char *from)
-{
-    size_t n = strlen(from);
-    bool slash = n > 0 && from[n - 1] == '/';
-    if (n + (slash ? 0 : 1) >= FD_PATH_SIZE)
-        return false;
-    // from may be to itself.
-    memmove(to, from, n);
-    if (!slash)
-        to[n++] = '/';
-    to[n] = '\0';
-    return true;
-}
-
 SFileDialog::SFileDialog(int MODE, const char *filter, char *default_dir, char *defaultname,
                          const char *title, int sx, int sy, int, int, int dirSize, int nameSize)
     : GuiSizableDialog("SFileDialog.dlg", sx, sy), _sx(sx), _sy(sy), _sw(0), _sh(0), nRow(0),
@@ -99,7 +85,7 @@ SFileDialog::SFileDialog(int MODE, const char *filter, char *default_dir, char *
         if (fl_filename_isdir(default_dir)) {
             char abs[2 * FD_PATH_SIZE];
             fl_filename_absolute(abs, sizeof abs, default_dir);
-            started = CopyFolder(dir_cur, abs);
+            started = FileName_CopyFolder(dir_cur, abs);
         }
     }
     if (!started)
@@ -331,7 +317,7 @@ void SFileDialog::GetComputerDrive()
 
     const char *home = getenv("HOME");
     char h[FD_PATH_SIZE];
-    if (home && home[0] && CopyFolder(h, home)) {
+    if (home && home[0] && FileName_CopyFolder(h, home)) {
         bool known = false;
         for (int i = 0; i < count; i++)
             if (strcmp(h, drivename[i]) == 0)

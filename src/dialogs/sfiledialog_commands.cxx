@@ -53,7 +53,7 @@ void SFileDialog::real_Choice_CB(Fl_Widget *pWidget)
             snprintf(drivename[index], FD_PATH_SIZE, "%s", text);
         }
     }
-    if (!text[0] || !CopyFolder(dir_cur, text))
+    if (!text[0] || !FileName_CopyFolder(dir_cur, text))
         return;
     DRAW = 2;
     AppendDir(dir_cur);
@@ -136,7 +136,7 @@ void SFileDialog::MakeNewFolder()
             return;
         }
     }
-    CopyFolder(dir_cur, path);
+    FileName_CopyFolder(dir_cur, path);
     DRAW = 1;
     scroll->redraw();
     if (drivename && drivename[0])
@@ -170,23 +170,7 @@ bool SFileDialog::CompleteExtension(char *name)
     int items = FilterChoice->size() - 1;
     int item = checked >= 0 && checked < items ? checked : FilterChoice->value();
     GetFilter(FilterItem && item >= 0 && item < items ? FilterItem[item].text : nullptr, 0);
-    if (file_type_num == 0)
-        return true;
-    char lower[FD_PATH_SIZE];
-    snprintf(lower, sizeof lower, "%s", name);
-    all_to_lower(lower);
-    for (int k = 0; k < file_type_num; k++) {
-        char pattern[FD_PATTERN_SIZE];
-        snprintf(pattern, sizeof pattern, "%s", filter_file[k]);
-        all_to_lower(pattern);
-        if (strstr(pattern, ".*") || strstr(lower, pattern))
-            return true;
-    }
-    size_t n = strlen(name);
-    if (n + strlen(filter_file[0]) >= FD_PATH_SIZE)
-        return false;
-    snprintf(name + n, FD_PATH_SIZE - n, "%s", filter_file[0]);
-    return true;
+    return Filter_CompleteName(name, FD_PATH_SIZE, filter_file, file_type_num);
 }
 
 void SFileDialog::Accept(Fl_Widget *w)
@@ -306,56 +290,19 @@ char *SFileDialog::ValidInput(const char *file_name)
     if (!file_name || !file_name[0])
         return nullptr;
     char *out = static_cast<char *>(calloc(1, FD_PATH_SIZE));
-    if (!out)
-        return nullptr;
-    while (*file_name == ' ')
-        file_name++;
-    snprintf(out, FD_PATH_SIZE, "%s", file_name);
-    size_t n = strlen(out);
-    while (n > 0 && out[n - 1] == ' ')
-        out[--n] = '\0';
-    for (char *c = out; *c; c++)
-        if (*c == '\\')
-            *c = '/';
+    if (out)
+        FileName_Clean(file_name, out);
     return out;
 }
 
 int SFileDialog::ValidFilename(const char *file_name)
 {
-    getfile[0] = '\0';
-    const char *firstSlash = strchr(file_name, '/');
-    for (const char *c = file_name; *c; c++) {
-        bool bad = strchr("*?\"<>|\\", *c) != nullptr;
-        // A drive-like "C:" may open a name, never follow a folder.
-        if (*c == ':' && firstSlash && c > firstSlash)
-            bad = true;
-        if (*c == '/' && c[1] == '/')
-            bad = true;
-        if (bad) {
-            fl_alert("Invalide File Name!");
-            return -1;
-        }
-    }
-    if (IsShownFolder(file_name)) {
-        int n = snprintf(getfile, sizeof getfile, "%s%s/", dir_cur, file_name);
-        if (n > 0 && n < (int)sizeof getfile)
-            return 1;
-    } else if (!firstSlash) {
-        snprintf(getfile, sizeof getfile, "%s", file_name);
-        return 0;
-    } else if (fl_filename_isdir(file_name)) {
-        if (CopyFolder(getfile, file_name))
-            return 1;
-    } else {
-        const char *rest = file_name[0] == '/' ? file_name + 1 : file_name;
-        char path[2 * FD_PATH_SIZE];
-        snprintf(path, sizeof path, "%s%s", dir_cur, rest);
-        if (fl_filename_isdir(path) && CopyFolder(getfile, path))
-            return 1;
-    }
-    getfile[0] = '\0';
-    fl_alert("Invalide Directory Name!");
-    return -1;
+    int r = FileName_Resolve(file_name, dir_cur, dirname, Dir_num, getfile);
+    if (r == FN_BAD_NAME)
+        fl_alert("Invalide File Name!");
+    else if (r == FN_BAD_FOLDER)
+        fl_alert("Invalide Directory Name!");
+    return r < 0 ? -1 : r;
 }
 
 char *SFileDialog::Create_new_dir(int pos_x, int pos_y, const char *label)

@@ -13,7 +13,6 @@ class Fl_Window;
 struct TestDialog : SFileDialog {
     using SFileDialog::SFileDialog;
     using SFileDialog::CANCEL;
-    using SFileDialog::CopyFolder;
     using SFileDialog::Dialog_Mode;
     using SFileDialog::Dir_num;
     using SFileDialog::DRAW;
