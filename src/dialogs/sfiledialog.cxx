@@ -20,6 +20,7 @@
 #include <cstdlib>
 #include <cstring>
 #include <dirent.h>
+#include <sys/stat.h>
 
 int g_filetype = 0;
 
@@ -64,7 +65,7 @@ SFileDialog::SFileDialog(int MODE, const char *filter, char *default_dir, char *
       m_nDirSize(dirSize), m_nNameSize(nameSize), m_pLastdirInactive(nullptr),
       m_pUpdirInactive(nullptr)
 {
-    _filename[0] = _dir[0] = dir_cur[0] = getfile[0] = _pathname[0] = '\0';
+    _filename[0] = _dir[0] = dir_cur[0] = getfile[0] = _pathname[0] = m_szPicked[0] = '\0';
     memset(file_num, 0, sizeof file_num);
     xpmFilter[0][0] = '\0';
     Xpm_Filter[0] = nullptr;
@@ -503,9 +504,20 @@ int SFileDialog::CreateData()
     char path[2 * FD_PATH_SIZE];
     for (int i = 0; i < n && result; i++) {
         const char *name = list[i]->d_name;
-        snprintf(path, sizeof path, "%s%s", dir_cur, name);
+        size_t len = strlen(name);
+        // The listing has looked at every entry already and marked folders
+        // with a final "/". A link is looked at once more: one that leads
+        // nowhere, or round in a loop, names nothing that could be opened.
+        bool folder = (len > 0 && name[len - 1] == '/') || list[i]->d_type == DT_DIR;
+        if (!folder && (list[i]->d_type == DT_LNK || list[i]->d_type == DT_UNKNOWN)) {
+            snprintf(path, sizeof path, "%s%s", dir_cur, name);
+            struct stat st;
+            if (stat(path, &st) != 0)
+                continue;
+            folder = S_ISDIR(st.st_mode);
+        }
         bool shown = false;
-        if (fl_filename_isdir(path)) {
+        if (folder) {
             char *buf = static_cast<char *>(calloc(1, FD_PATH_SIZE));
             if (!buf) {
                 result = 0;
@@ -518,7 +530,8 @@ int SFileDialog::CreateData()
             shown = true;
         } else {
             for (int k = 0; k < file_type_num; k++) {
-                if (Is_filter_file(name, filter_file[k])) {
+                // Known to be no folder: all-files patterns match at once.
+                if (Filter_Match(name, filter_file[k]) != FILTER_NO_MATCH) {
                     if (!AppendFile(name, &file_head[k], &tails[k])) {
                         result = 0;
                         break;
@@ -585,6 +598,7 @@ void SFileDialog::Free_Last_Resource()
     pbtn = plabelbox = nullptr;
     Elem_num = 0;
     cur_check = last_check = -1;
+    m_szPicked[0] = '\0';
 }
 
 bool SFileDialog::Is_root_dir(const char *dir_name)

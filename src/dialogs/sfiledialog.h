@@ -181,4 +181,7 @@ protected:
     int m_nNameSize;
     Fl_Image *m_pLastdirInactive;
     Fl_Image *m_pUpdirInactive;
+    // The file name a click in the grid put into the name field, empty when
+    // none or once the field was edited: it is accepted as listed.
+    char m_szPicked[FD_PATH_SIZE];
 };

@@ -79,6 +79,9 @@ void SFileDialog::real_Button_CB(Fl_Widget *pWidget)
     } else if (pWidget == chk_filter) {
         DRAW = 1;
         redraw();
+    } else if (pWidget == file_box) {
+        // Edited by the user: no longer the name picked in the grid.
+        m_szPicked[0] = '\0';
     }
 }
 
@@ -175,36 +178,44 @@ bool SFileDialog::CompleteExtension(char *name)
 
 void SFileDialog::Accept(Fl_Widget *w)
 {
-    char *name = ValidInput(file_box->value());
-    // A field of blanks names nothing, like an empty one.
-    if (!name || !name[0]) {
-        free(name);
-        _filename[0] = '\0';
-        if (Dialog_Mode == FD_IMPORT && w == IMPORT)
+    char accepted[FD_PATH_SIZE];
+    // A name picked in the grid is taken as listed: the rules for typed
+    // names would refuse real files, such as names with blanks at their
+    // ends or with "?" or "\" in them.
+    const bool picked = m_szPicked[0] && strcmp(file_box->value(), m_szPicked) == 0;
+    if (picked) {
+        snprintf(accepted, sizeof accepted, "%s", m_szPicked);
+    } else {
+        char *name = ValidInput(file_box->value());
+        // A field of blanks names nothing, like an empty one.
+        if (!name || !name[0]) {
+            free(name);
+            _filename[0] = '\0';
+            if (Dialog_Mode == FD_IMPORT && w == IMPORT)
+                return;
+            usr_ans = -1;
+            hide();
             return;
-        usr_ans = -1;
-        hide();
-        return;
-    }
-    int r = ValidFilename(name);
-    free(name);
-    if (r == -1)
-        return;
-    if (r == 1) {
-        snprintf(dir_cur, sizeof dir_cur, "%s", getfile);
-        AppendDir(dir_cur);
-        DRAW = 1;
-        redraw();
-        return;
+        }
+        int r = ValidFilename(name);
+        free(name);
+        if (r == -1)
+            return;
+        if (r == 1) {
+            snprintf(dir_cur, sizeof dir_cur, "%s", getfile);
+            AppendDir(dir_cur);
+            DRAW = 1;
+            redraw();
+            return;
+        }
+        snprintf(accepted, sizeof accepted, "%s", getfile);
     }
 
-    char accepted[FD_PATH_SIZE];
-    snprintf(accepted, sizeof accepted, "%s", getfile);
     bool ok = true;
-    if (Dialog_Mode == FD_SAVE || Dialog_Mode == FD_EXPORT || Dialog_Mode == -1)
-        ok = CompleteExtension(accepted);
-    else if (Dialog_Mode == FD_OPEN || Dialog_Mode == FD_IMPORT)
+    if (Dialog_Mode == FD_OPEN || Dialog_Mode == FD_IMPORT)
         ok = IsShownFile(accepted);
+    else if (!picked && (Dialog_Mode == FD_SAVE || Dialog_Mode == FD_EXPORT || Dialog_Mode == -1))
+        ok = CompleteExtension(accepted);
     // The folder and the name together must fit the path buffers.
     if (!ok || strlen(dir_cur) + strlen(accepted) >= FD_PATH_SIZE) {
         fl_alert("Invalide File Name!");
@@ -215,6 +226,7 @@ void SFileDialog::Accept(Fl_Widget *w)
     g_filetype = checked;
     if (Dialog_Mode == FD_IMPORT && w == IMPORT) {
         file_box->value("");
+        m_szPicked[0] = '\0';
         usr_ans = 2;
     } else {
         hide();
@@ -278,6 +290,7 @@ void SFileDialog::real_Dir_CB(Fl_Widget *pWidget)
         return;
     }
     file_box->value(name->label());
+    snprintf(m_szPicked, sizeof m_szPicked, "%s", name->label());
     if (Fl::event_clicks()) {
         snprintf(_filename, sizeof _filename, "%s", name->label());
         snprintf(_dir, sizeof _dir, "%s", dir_cur);

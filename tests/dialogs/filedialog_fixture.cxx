@@ -51,15 +51,22 @@ std::vector<std::string> TestDialog::lookInItems() const
     return items(FileChoice->menu());
 }
 
+bool TestDialog::listed()
+{
+    return shown() && visible() && DRAW == 0;
+}
+
+void TestDialog::waitDrawn()
+{
+    EXPECT_TRUE(gui::wait_drawn(this)) << "the file dialog did not draw";
+    EXPECT_EQ(0, DRAW) << "the file dialog did not list its folder";
+}
+
 void TestDialog::showAndDraw()
 {
     if (!shown())
         show();
-    // A requested rebuild of the grid happens when the window draws.
-    gui::wait_for(
-        5.0, [](void *d) { return ((TestDialog *)d)->visible() && ((TestDialog *)d)->DRAW == 0; },
-        this);
-    gui::settle();
+    waitDrawn();
 }
 
 Script::Script(double limit) : m_left(limit) {}

@@ -63,8 +63,13 @@ struct TestDialog : SFileDialog {
     Fl_Button *entry(const std::string &name) const;
     std::vector<std::string> filterItems() const;
     std::vector<std::string> lookInItems() const;
-    // Shows the window (if needed) and waits until it has drawn, so that a
-    // pending rebuild of the grid has happened.
+    // True once the window is shown and has listed its folder: a rebuild of
+    // the grid happens when the window draws.
+    bool listed();
+    // Waits until the window has drawn, and with it any rebuild of the grid
+    // that a step asked for; fails the test when it does not within 10 s.
+    void waitDrawn();
+    // Shows the window (if needed), then waitDrawn().
     void showAndDraw();
 };
 

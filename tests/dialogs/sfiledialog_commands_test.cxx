@@ -48,9 +48,9 @@ struct Session {
     }
 };
 
-bool shown(TestDialog *d)
+bool listed(TestDialog *d)
 {
-    return d->shown() && d->visible() && d->DRAW == 0;
+    return d->listed();
 }
 
 // Waits about n ticks of a script.
@@ -64,7 +64,7 @@ TEST(FileDialogAccept, TypedNameWithEnterAndDoubleClickedFile)
     Session s;
     TestDialog *d = s.d.get();
     Script script;
-    script.until([d]() { return shown(d); }).then([d]() {
+    script.until([d]() { return listed(d); }).then([d]() {
         d->file_box->value("   case1.k   ");
         gui::send_key(d, FL_Enter);
     });
@@ -78,7 +78,7 @@ TEST(FileDialogAccept, TypedNameWithEnterAndDoubleClickedFile)
     Session again;
     TestDialog *e = again.d.get();
     Script clicks;
-    clicks.until([e]() { return shown(e); }).then([e]() { gui::click(e->entry("deck.k"), 1); });
+    clicks.until([e]() { return listed(e); }).then([e]() { gui::click(e->entry("deck.k"), 1); });
     EXPECT_EQ(1, again.run(clicks));
     EXPECT_STREQ("deck.k", again.name);
     EXPECT_STREQ("deck.k", e->_filename);
@@ -87,16 +87,23 @@ TEST(FileDialogAccept, TypedNameWithEnterAndDoubleClickedFile)
 
 TEST(FileDialogAccept, RefusedNamesKeepTheDialogOpen)
 {
-    const char *refused[] = {"notes.txt", "a*b.k", "missing.k", "a/b:c", "x//y", "q?.k",
-                             "sub\\none", "/no/such/place/"};
-    const char *messages[] = {"Invalide File Name!", "Invalide File Name!", "Invalide File Name!",
-                              "Invalide File Name!", "Invalide File Name!", "Invalide File Name!",
-                              "Invalide Directory Name!", "Invalide Directory Name!"};
+    // Typed, the names of these real files keep the rules for typed names.
+    const char *refused[] = {"notes.txt", "a*b.k",    "missing.k",     "a/b:c",
+                             "x//y",      "q?.k",     " lead.k",       "trail.k ",
+                             "sub\\none", "/no/such/place/", "back\\slash.k"};
+    const char *messages[] = {"Invalide File Name!",      "Invalide File Name!",
+                              "Invalide File Name!",      "Invalide File Name!",
+                              "Invalide File Name!",      "Invalide File Name!",
+                              "Invalide File Name!",      "Invalide File Name!",
+                              "Invalide Directory Name!", "Invalide Directory Name!",
+                              "Invalide Directory Name!"};
     Session s;
+    for (const char *f : {"q?.k", " lead.k", "trail.k ", "back\\slash.k"})
+        s.t.write(f, "x");
     TestDialog *d = s.d.get();
     std::vector<std::string> seen;
     Script script;
-    script.until([d]() { return shown(d); });
+    script.until([d]() { return listed(d); });
     for (const char *name : refused) {
         script.then([d, name]() {
             d->file_box->value(name);
@@ -111,13 +118,42 @@ TEST(FileDialogAccept, RefusedNamesKeepTheDialogOpen)
     }
     script.then([d]() { gui::click(d->CANCEL); });
     EXPECT_EQ(-1, s.run(script));
-    ASSERT_EQ(8u, seen.size());
+    ASSERT_EQ(11u, seen.size());
     for (size_t i = 0; i < seen.size(); i++) {
         SCOPED_TRACE(refused[i]);
         EXPECT_EQ(messages[i], seen[i]);
     }
     EXPECT_STREQ("", s.name);
     EXPECT_EQ(s.top(), s.dir);
+}
+
+// A picked name the user then edits is a typed one, even when the edit
+// gives back the same text.
+TEST(FileDialogAccept, AnEditedPickFollowsTheRulesForTypedNames)
+{
+    Session s;
+    s.t.write(" lead.k", "x");
+    TestDialog *d = s.d.get();
+    std::string told;
+    Script script;
+    script.until([d]() { return listed(d); })
+        .then([d]() {
+            gui::click(d->entry(" lead.k"));
+            EXPECT_STREQ(" lead.k", d->file_box->value());
+            gui::send_key(d, 'x', "x");
+            gui::send_key(d, FL_BackSpace);
+            EXPECT_STREQ(" lead.k", d->file_box->value());
+            gui::click(d->OPEN);
+        })
+        .until([&told]() {
+            if (!shown_alert())
+                return false;
+            told = alert_text();
+            return close_alert();
+        })
+        .then([d]() { gui::click(d->CANCEL); });
+    EXPECT_EQ(-1, s.run(script));
+    EXPECT_EQ("Invalide File Name!", told);
 }
 
 TEST(FileDialogAccept, NameCleaningAndValidation)
@@ -218,7 +254,7 @@ TEST(FileDialogAccept, ImportModeReturnsTwoAndGoesOn)
     Session s(FD_IMPORT);
     TestDialog *d = s.d.get();
     Script script;
-    script.until([d]() { return shown(d); })
+    script.until([d]() { return listed(d); })
         .then([d]() { gui::click(d->IMPORT); })  // an empty field: nothing happens
         .until(pause(4))
         .then([d]() {
@@ -226,7 +262,7 @@ TEST(FileDialogAccept, ImportModeReturnsTwoAndGoesOn)
             d->file_box->value("sub");
             gui::click(d->OPEN);
         })
-        .until([d]() { return shown(d); })
+        .until([d]() { return listed(d); })
         .then([d]() { gui::send_key(d, FL_Escape); });
     EXPECT_EQ(-1, s.run(script));
     EXPECT_EQ(s.top() + "sub/", s.dir);
@@ -234,7 +270,7 @@ TEST(FileDialogAccept, ImportModeReturnsTwoAndGoesOn)
     Session i(FD_IMPORT);
     TestDialog *e = i.d.get();
     Script imp;
-    imp.until([e]() { return shown(e); }).then([e]() {
+    imp.until([e]() { return listed(e); }).then([e]() {
         e->file_box->value("deck.k");
         gui::click(e->IMPORT);
     });
@@ -245,7 +281,7 @@ TEST(FileDialogAccept, ImportModeReturnsTwoAndGoesOn)
     EXPECT_EQ(i.top(), e->dir_cur);
     Script more;
     more.then([e]() { gui::click(e->entry("sub"), 1); })
-        .until([e]() { return shown(e) && e->entry("..") && !e->entry("deck.k"); })
+        .until([e]() { return listed(e) && e->entry("..") && !e->entry("deck.k"); })
         .then([e]() { gui::click(e->CANCEL); });
     EXPECT_EQ(-1, i.run(more));
     EXPECT_EQ(i.top() + "sub/", i.dir);
@@ -267,7 +303,7 @@ TEST(FileDialogAccept, CancelAndEmptyEnterGiveMinusOne)
         Session s;
         TestDialog *d = s.d.get();
         Script script;
-        script.until([d]() { return shown(d); }).then([d, how]() {
+        script.until([d]() { return listed(d); }).then([d, how]() {
             if (how == 0)
                 gui::click(d->CANCEL);
             else if (how == 1)
@@ -295,7 +331,7 @@ TEST(FileDialogModal, TakesOverFromAnOpenModalWindowWithTheFocusOnTheName)
     Fl_Window *modal = nullptr;
     Fl_Widget *focus = nullptr;
     Script script;
-    script.until([d]() { return shown(d); }).then([&, d]() {
+    script.until([d]() { return listed(d); }).then([&, d]() {
         modal = Fl::modal();
         focus = Fl::focus();
         gui::click(d->CANCEL);
@@ -321,7 +357,7 @@ TEST(FileDialogEnter, EachPressIsHandledOnce)
     int alerts = 0;
     bool again = false;
     Script script;
-    script.until([d]() { return shown(d); })
+    script.until([d]() { return listed(d); })
         .until(pause(10))
         .then([d]() {
             EXPECT_TRUE(d->shown());

@@ -278,6 +278,32 @@ TEST(FileDialogListing, FolderRemovedAfterChoosingShowsTheWayOut)
     EXPECT_EQ((std::vector<std::string>{".", "..", "back.k"}), d->names());
 }
 
+// A link that cannot be followed names nothing to open: it is not listed,
+// and typing its name is refused like any name the grid does not show.
+TEST(FileDialogListing, LinksThatLeadNowhereAreLeftOut)
+{
+    TempDir t;
+    t.write("file.k", "x");
+    t.mkdir("folder");
+    const char *links[][2] = {{"loop", "loop"}, {"nowhere", "dangling"}, {"file.k", "to_file"},
+                              {"folder", "to_folder"}};
+    for (const auto &link : links)
+        ASSERT_EQ(0, symlink(link[0], t.file(link[1]).c_str()));
+    Buffers b(t.path());
+    auto d = open_dialog(b);
+    d->FilterChoice->value(1);  // All file(*.*)
+    d->showAndDraw();
+    EXPECT_EQ((std::vector<std::string>{".", "..", "folder", "to_folder", "file.k", "to_file"}),
+              d->names());
+    EXPECT_EQ(4, d->Dir_num);
+    gui::ButtonPresser close("Close");
+    d->file_box->value("loop");
+    gui::click(d->OPEN);
+    EXPECT_EQ(1, close.presses());
+    EXPECT_TRUE(close.saw("Invalide File Name!"));
+    EXPECT_EQ(0, d->usr_ans);
+}
+
 // Root reads every folder, so the unreadable case runs in a child that has
 // given up root.
 TEST(FileDialogListing, UnreadableFolderShowsTheWayOut)
