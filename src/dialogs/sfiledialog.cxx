@@ -450,6 +450,8 @@ void SFileDialog::DrawElement(int position, Fl_Pixmap *pxmp, const char *label, 
     name->label(label);
     name->labelsize(14);
     name->callback(Dir_CB, this);
+    // Highlighted, the entry shows as a block in the selection colour.
+    name->down_box(FL_FLAT_BOX);
     name->selection_color(FL_DARK_BLUE);
     name->clear_visible_focus();
     plabelbox[position] = name;

@@ -9,6 +9,7 @@
 #include <FL/Fl_Button.H>
 #include <FL/Fl_Menu_Item.H>
 #include <FL/Fl_Window.H>
+#include <FL/fl_draw.H>
 #include <FL/x.H>
 
 #include "dialogs/sflatwidgets.h"
@@ -67,6 +68,42 @@ void TestDialog::showAndDraw()
     if (!shown())
         show();
     waitDrawn();
+}
+
+void TestDialog::paint()
+{
+    damage(FL_DAMAGE_ALL);
+    draw();
+    clear_damage();
+}
+
+Snapshot::Snapshot(Fl_Window *win, const std::function<void()> &paint)
+    : w(win->w()), h(win->h()), rgb((size_t)w * h * 3)
+{
+    win->make_current();
+    Fl_Offscreen off = fl_create_offscreen(w, h);
+    fl_begin_offscreen(off);
+    paint();
+    fl_read_image(rgb.data(), 0, 0, w, h);
+    fl_end_offscreen();
+    fl_delete_offscreen(off);
+}
+
+unsigned Snapshot::pixel(int x, int y) const
+{
+    const unsigned char *p = &rgb[((size_t)y * w + x) * 3];
+    return (unsigned)p[0] << 16 | (unsigned)p[1] << 8 | p[2];
+}
+
+bool Snapshot::dark(int x, int y) const
+{
+    const unsigned char *p = &rgb[((size_t)y * w + x) * 3];
+    return p[0] < 90 && p[1] < 90 && p[2] < 90;
+}
+
+unsigned rgb_of(Fl_Color c)
+{
+    return Fl::get_color(c) >> 8;
 }
 
 Script::Script(double limit) : m_left(limit) {}

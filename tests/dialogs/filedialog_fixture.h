@@ -4,6 +4,8 @@
 #pragma once
 #include "dialogs/sfiledialog.h"
 
+#include <FL/Enumerations.H>
+
 #include <functional>
 #include <string>
 #include <vector>
@@ -71,7 +73,22 @@ struct TestDialog : SFileDialog {
     void waitDrawn();
     // Shows the window (if needed), then waitDrawn().
     void showAndDraw();
+    // Draws the whole window (into the current drawing target).
+    void paint();
 };
+
+// What a window draws, read back pixel by pixel. paint() draws it into an
+// offscreen image: windows of other tests on the same X server may cover
+// the real one.
+struct Snapshot {
+    Snapshot(Fl_Window *win, const std::function<void()> &paint);
+    unsigned pixel(int x, int y) const;  // 0xRRGGBB
+    bool dark(int x, int y) const;
+    int w, h;
+    std::vector<unsigned char> rgb;
+};
+// 0xRRGGBB of a colour of the toolkit's map.
+unsigned rgb_of(Fl_Color c);
 
 // Runs steps from a toolkit timeout, one per tick, while the test is
 // blocked in a modal loop. then() steps run once; an until() step is tried

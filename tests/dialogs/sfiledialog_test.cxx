@@ -510,6 +510,39 @@ TEST(FileDialogGrid, EntriesPerColumnFollowTheScreenWidth)
     EXPECT_EQ((27 / perColumn + 1) * pitch + 18, d->FolderContain->w());
 }
 
+// A highlighted entry is drawn as a dark-blue block behind white text.
+TEST(FileDialogGrid, HighlightedEntryIsADarkBlueBlock)
+{
+    TempDir t;
+    t.write("deck.k", "x");
+    Buffers b(t.path());
+    auto d = open_dialog(b);
+    d->showAndDraw();
+    Fl_Button *e = d->entry("deck.k");
+    ASSERT_NE(nullptr, e);
+    TestDialog *dlg = d.get();
+    // Pixels of the entry's rectangle in each colour.
+    auto count = [e](const Snapshot &s, unsigned colour) {
+        int n = 0;
+        for (int y = e->y(); y < e->y() + e->h(); y++)
+            for (int x = e->x(); x < e->x() + e->w(); x++)
+                n += s.pixel(x, y) == colour;
+        return n;
+    };
+    const unsigned blue = rgb_of(FL_DARK_BLUE), white = rgb_of(FL_WHITE);
+    const int area = e->w() * e->h();
+    Snapshot plain(dlg, [dlg]() { dlg->paint(); });
+    EXPECT_EQ(0, count(plain, blue));
+    EXPECT_GT(count(plain, white), area / 2);
+
+    gui::click(e);
+    Snapshot lit(dlg, [dlg]() { dlg->paint(); });
+    EXPECT_GT(count(lit, blue), area / 2);
+    EXPECT_GT(count(lit, white), 0) << "the name is white on the block";
+    EXPECT_EQ(blue, lit.pixel(e->x(), e->y()));
+    EXPECT_EQ(blue, lit.pixel(e->x() + e->w() - 1, e->y() + e->h() - 1));
+}
+
 TEST(FileDialogGrid, TwoThousandFiles)
 {
     TempDir t;
