@@ -511,7 +511,7 @@ TEST(FileDialogGrid, EntriesPerColumnFollowTheScreenWidth)
 }
 
 // A highlighted entry is drawn as a dark-blue block behind white text.
-TEST(FileDialogGrid, HighlightedEntryIsADarkBlueBlock)
+TEST(FileDialogDrawing, HighlightedEntryIsADarkBlueBlock)
 {
     TempDir t;
     t.write("deck.k", "x");
