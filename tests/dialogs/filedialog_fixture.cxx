@@ -111,6 +111,7 @@ Script::Script(double limit) : m_left(limit) {}
 Script::~Script()
 {
     Fl::remove_timeout(tick, this);
+    Fl::remove_check(count_pass, this);
 }
 
 Script &Script::then(std::function<void()> step)
@@ -129,8 +130,30 @@ Script &Script::until(std::function<bool()> cond)
     return *this;
 }
 
+Script &Script::loopRan()
+{
+    return until([this]() {
+        if (m_passes < 0) {
+            m_passes = 0;
+            Fl::add_check(count_pass, this);
+            return false;
+        }
+        if (m_passes < 2)
+            return false;
+        Fl::remove_check(count_pass, this);
+        m_passes = -1;
+        return true;
+    });
+}
+
+void Script::count_pass(void *data)
+{
+    static_cast<Script *>(data)->m_passes++;
+}
+
 void Script::start()
 {
+    gui::guard_modals();
     Fl::add_timeout(0.05, tick, this);
 }
 

@@ -92,8 +92,12 @@ unsigned rgb_of(Fl_Color c);
 
 // Runs steps from a toolkit timeout, one per tick, while the test is
 // blocked in a modal loop. then() steps run once; an until() step is tried
-// again on each tick until it returns true. When the script does not end within `limit` seconds every
-// shown window is hidden, so no test hangs on a dialog; timedOut() tells.
+// again on each tick until it returns true. A tick that ran late may be
+// followed by the next one at once, before a modal loop has looked at what
+// the step did: loopRan() waits for that. A message box nobody expects
+// fails the test (see gui::guard_modals). When the script does not end
+// within `limit` seconds every shown window is hidden, so no test hangs on
+// a dialog; timedOut() tells.
 class Script {
 public:
     explicit Script(double limit = 20.0);
@@ -103,12 +107,17 @@ public:
 
     Script &then(std::function<void()> step);
     Script &until(std::function<bool()> cond);
+    // Waits until the event loop has come round twice since this step was
+    // reached: a press queued for a modal loop, or a box closed under it,
+    // has been looked at by then.
+    Script &loopRan();
     void start();
     bool finished() const { return m_next >= m_steps.size(); }
     bool timedOut() const { return m_timedOut; }
 
 private:
     static void tick(void *data);
+    static void count_pass(void *data);
     struct Step {
         std::function<bool()> fn;
         bool once;
@@ -117,6 +126,7 @@ private:
     size_t m_next = 0;
     double m_left;
     bool m_timedOut = false;
+    int m_passes = -1;  // loop passes counted for loopRan(), -1 when not counting
 };
 
 // The shown alert box (the window with a "Close" button other than `except`),

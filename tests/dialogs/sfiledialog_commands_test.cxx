@@ -53,12 +53,6 @@ bool listed(TestDialog *d)
     return d->listed();
 }
 
-// Waits about n ticks of a script.
-std::function<bool()> pause(int n)
-{
-    return [n]() mutable { return --n <= 0; };
-}
-
 TEST(FileDialogAccept, TypedNameWithEnterAndDoubleClickedFile)
 {
     Session s;
@@ -209,7 +203,7 @@ TEST(FileDialogAccept, TypedFoldersMoveTheDialogAndKeepTheText)
     d->showAndDraw();
     d->file_box->value("sub");
     gui::click(d->OPEN);
-    gui::settle();
+    d->waitDrawn();
     EXPECT_EQ(s.top() + "sub/", d->dir_cur);
     EXPECT_STREQ("sub", d->file_box->value());
     EXPECT_TRUE(d->shown());
@@ -218,7 +212,7 @@ TEST(FileDialogAccept, TypedFoldersMoveTheDialogAndKeepTheText)
 
     d->file_box->value(s.top().c_str());
     gui::click(d->OPEN);
-    gui::settle();
+    d->waitDrawn();
     EXPECT_EQ(s.top(), d->dir_cur);
     EXPECT_STREQ(s.top().c_str(), d->file_box->value());
     EXPECT_NE(nullptr, d->entry("case1.k"));
@@ -240,7 +234,7 @@ TEST(FileDialogAccept, SaveModeCompletesTheExtension)
         TestDialog *d = s.d.get();
         d->showAndDraw();
         d->FilterChoice->picked(&d->FilterItem[c.filter]);
-        gui::settle();
+        d->waitDrawn();
         d->file_box->value(c.typed);
         gui::click(d->OPEN);
         EXPECT_EQ(1, d->usr_ans);
@@ -255,10 +249,10 @@ TEST(FileDialogAccept, ImportModeReturnsTwoAndGoesOn)
     TestDialog *d = s.d.get();
     Script script;
     script.until([d]() { return listed(d); })
-        .then([d]() { gui::click(d->IMPORT); })  // an empty field: nothing happens
-        .until(pause(4))
         .then([d]() {
+            gui::click(d->IMPORT);  // an empty field: nothing happens
             EXPECT_TRUE(d->shown());
+            EXPECT_EQ(0, d->usr_ans);
             d->file_box->value("sub");
             gui::click(d->OPEN);
         })
@@ -292,7 +286,7 @@ TEST(FileDialogAccept, ImportModeReturnsTwoAndGoesOn)
     a->showAndDraw();
     EXPECT_EQ(nullptr, a->entry("notes.txt"));
     gui::click(a->chk_filter);
-    gui::settle();
+    a->waitDrawn();
     EXPECT_NE(nullptr, a->entry("notes.txt"));
 }
 
@@ -347,7 +341,7 @@ TEST(FileDialogEnter, EachPressIsHandledOnce)
     std::unique_ptr<Fl_Window> other(new Fl_Window(10, 10, 100, 100, "other"));
     other->end();
     other->show();
-    gui::settle();
+    ASSERT_TRUE(gui::wait_drawn(other.get()));
     // The key that opened the dialog was Enter.
     gui::send_key(other.get(), FL_Enter);
     ASSERT_EQ(FL_Enter, Fl::event_key());
@@ -357,10 +351,11 @@ TEST(FileDialogEnter, EachPressIsHandledOnce)
     int alerts = 0;
     bool again = false;
     Script script;
+    // Listed, the dialog has been round its loop: an Enter acting again
+    // would have closed it by now.
     script.until([d]() { return listed(d); })
-        .until(pause(10))
         .then([d]() {
-            EXPECT_TRUE(d->shown());
+            EXPECT_EQ(0, d->usr_ans);
             d->file_box->value("missing.k");
             gui::send_key(d, FL_Enter);
         })
@@ -372,11 +367,9 @@ TEST(FileDialogEnter, EachPressIsHandledOnce)
             gui::send_key(a, FL_Enter);  // dismissed with Enter
             return true;
         })
-        .until([&again, n = 10]() mutable {
-            again = again || shown_alert() != nullptr;
-            return --n <= 0;
-        })
-        .then([d]() {
+        .loopRan()
+        .then([&again, d]() {
+            again = shown_alert() != nullptr;
             d->file_box->value("case1.k");
             gui::send_key(d, FL_Enter);
         });
@@ -410,13 +403,13 @@ TEST(FileDialogNewFolder, WaitsOnAShownNameThenCreatesAndEnters)
             input->value("sub");
             gui::click(gui::find_button("OK", small));
         })
-        .until(pause(4))
+        .loopRan()
         .then([&]() {
             EXPECT_TRUE(small->shown());
             input->value("  ");
             gui::click(gui::find_button("OK", small));
         })
-        .until(pause(4))
+        .loopRan()
         .then([&]() {
             EXPECT_TRUE(small->shown());
             input->value(" fresh ");
@@ -426,7 +419,7 @@ TEST(FileDialogNewFolder, WaitsOnAShownNameThenCreatesAndEnters)
     d->file_box->value("typed");
     gui::click(d->NEWDIR);
     EXPECT_TRUE(script.finished());
-    gui::settle();
+    d->waitDrawn();
     EXPECT_TRUE(file_exists(s.top() + "fresh"));
     EXPECT_EQ(s.top() + "fresh/", d->dir_cur);
     EXPECT_EQ(s.top() + "fresh/", d->lookInItems()[0]);
@@ -494,7 +487,6 @@ TEST(FileDialogNewFolder, FailedMkdirIsToldAndTheFolderKept)
             });
         script.start();
         gui::click(d->NEWDIR);
-        gui::settle();
         EXPECT_TRUE(script.finished());
         EXPECT_EQ(0u, text.find("Create Directory Failed!\n" + s.top() + name));
         EXPECT_EQ(s.top(), d->dir_cur);
@@ -525,7 +517,7 @@ TEST(FileDialogChoices, LookInEntriesAndTheirParentheses)
         snprintf(d->drivename[1], FD_PATH_SIZE, "%s", c.text.c_str());
         d->FileChoice->value(0);
         d->FileChoice->picked(&d->FileItem[1]);
-        gui::settle();
+        d->waitDrawn();
         EXPECT_EQ(c.dir_cur.empty() ? before : c.dir_cur, d->dir_cur);
         EXPECT_EQ(c.item, d->drivename[1]);
         if (!c.dir_cur.empty()) {
@@ -562,7 +554,7 @@ TEST(FileDialogResults, AccessorsAndSettings)
     d->FilterChoice->picked(&d->FilterItem[1]);
     EXPECT_EQ(1, d->GetFilterIndex());
     d->SetWinFilter("Text(*.txt)|Gz(*.gz)");
-    gui::settle();
+    d->waitDrawn();
     EXPECT_EQ((std::vector<std::string>{"Text(*.txt)", "Gz(*.gz)"}), d->filterItems());
     EXPECT_EQ(0, d->GetFilterIndex());
     EXPECT_EQ(1, d->checked);

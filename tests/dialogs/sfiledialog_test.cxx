@@ -69,7 +69,7 @@ void double_click(TestDialog &d, const std::string &name)
     Fl_Button *b = d.entry(name);
     ASSERT_NE(nullptr, b) << name;
     gui::click(b, 1);
-    gui::settle();
+    d.waitDrawn();
 }
 
 TEST(FileDialogLayout, ModesTitlesAndButtons)
@@ -270,7 +270,7 @@ TEST(FileDialogListing, FolderRemovedAfterChoosingShowsTheWayOut)
     ASSERT_EQ((std::vector<std::string>{".", ".."}), d->names());
     ASSERT_EQ(0, rmdir(gone.c_str()));
     d->FilterChoice->picked(&d->FilterItem[1]);  // re-lists
-    gui::settle();
+    d->waitDrawn();
     EXPECT_EQ((std::vector<std::string>{".", ".."}), d->names());
     EXPECT_EQ(2, d->Dir_num);
     double_click(*d, "..");
@@ -367,7 +367,6 @@ TEST(FileDialogNavigation, RootFolderAndPathTexts)
     EXPECT_FALSE(d->UPDIR->active());
     EXPECT_FALSE(d->LASTDIR->active());
     gui::click(d->UPDIR);
-    gui::settle();
     EXPECT_STREQ("/", d->dir_cur);
     EXPECT_EQ(nullptr, d->cur_node);
 
@@ -403,13 +402,11 @@ TEST(FileDialogNavigation, UpBackAndHistory)
     EXPECT_EQ(top + "sub/", d->lookInItems()[0]);
 
     gui::click(d->entry("deeper"));  // one click only highlights
-    gui::settle();
     EXPECT_EQ(top + "sub/", d->dir_cur);
     EXPECT_EQ(2, d->cur_check);
     EXPECT_EQ(1, d->entry("deeper")->value());
     EXPECT_EQ(FL_WHITE, d->entry("deeper")->labelcolor());
     gui::click(d->entry(".."));
-    gui::settle();
     EXPECT_EQ(0, d->entry("deeper")->value());
     EXPECT_EQ(FL_BLACK, d->entry("deeper")->labelcolor());
     double_click(*d, ".");
@@ -417,7 +414,7 @@ TEST(FileDialogNavigation, UpBackAndHistory)
 
     double_click(*d, "deeper");
     gui::click(d->UPDIR);
-    gui::settle();
+    d->waitDrawn();
     EXPECT_EQ(top + "sub/", d->dir_cur);
     double_click(*d, "..");
     EXPECT_EQ(top, d->dir_cur);
@@ -428,7 +425,7 @@ TEST(FileDialogNavigation, UpBackAndHistory)
         SCOPED_TRACE(expected);
         ASSERT_TRUE(d->LASTDIR->active());
         gui::click(d->LASTDIR);
-        gui::settle();
+        d->waitDrawn();
         EXPECT_EQ(expected, d->dir_cur);
     }
     EXPECT_FALSE(d->LASTDIR->active());
@@ -459,7 +456,7 @@ TEST(FileDialogNavigation, NamesAreTakenAsTheyAre)
         double_click(*d, folder);
         EXPECT_EQ(t.path() + "/" + folder + "/", d->dir_cur);
         gui::click(d->LASTDIR);
-        gui::settle();
+        d->waitDrawn();
     }
 }
 
@@ -555,7 +552,7 @@ TEST(FileDialogGrid, TwoThousandFiles)
     EXPECT_EQ("case0.k", d->names()[2]);
     EXPECT_EQ("case1999.k", d->names().back());
     d->FilterChoice->picked(&d->FilterItem[1]);
-    gui::settle();
+    d->waitDrawn();
     EXPECT_EQ(2002, d->Elem_num);
 }
 

@@ -47,8 +47,7 @@ struct MenuWindow {
         menu->labelsize(labelsize);
         win->end();
         win->show();
-        gui::wait_for(5.0, [](void *w) { return ((Fl_Window *)w)->visible() != 0; }, win.get());
-        gui::settle();
+        EXPECT_TRUE(gui::wait_drawn(win.get()));
     }
 };
 
@@ -131,7 +130,7 @@ TEST(SMenubar, ValueChangesOnlyToAnotherRealItem)
     MenuWindow mw;
     mw.menu->menu(long_items);
     ASSERT_EQ(0, mw.menu->value());
-    gui::settle();
+    ASSERT_TRUE(gui::wait_drawn(mw.win.get()));
     ASSERT_EQ(0, mw.menu->damage());
     EXPECT_EQ(0, mw.menu->value(-1));
     EXPECT_EQ(0, mw.menu->value(2));  // the terminating item
@@ -217,7 +216,7 @@ TEST(SButton, RaisedOnlyWhileThePointerIsOver)
     SButton *b = new SButton(10, 10, 22, 22);
     win->end();
     win->show();
-    gui::settle();
+    ASSERT_TRUE(gui::wait_drawn(win.get()));
     EXPECT_EQ(FL_FLAT_BOX, b->box());
     EXPECT_EQ(nullptr, b->label());
     static int fired;
