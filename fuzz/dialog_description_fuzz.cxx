@@ -1,6 +1,8 @@
 // Fuzzes the dialog description readers: a whole block is read line by
 // line, each line into a widget description at several scales, and every
 // field of it with the quote-aware readers. Input: the description block.
+#include "fuzz_check.h"
+
 #include "dialogs/dialog_description.h"
 
 #include <FL/Fl_Window.H>
@@ -8,16 +10,7 @@
 #include <cmath>
 #include <cstdint>
 #include <cstdio>
-#include <cstdlib>
 #include <cstring>
-
-static void check(bool ok, const char *what)
-{
-    if (!ok) {
-        fprintf(stderr, "broken: %s\n", what);
-        abort();
-    }
-}
 
 static bool inside(int v, int low, int high)
 {
@@ -31,7 +24,7 @@ static void read_fields(const char *line)
         for (int size : sizes) {
             char out[DLG_LINE_SIZE];
             if (GetKeywordQuotation(line, i, out, size) == 1 && size > 0)
-                check(strlen(out) < (size_t)size, "field longer than its buffer");
+                fuzz_check(strlen(out) < (size_t)size, "field longer than its buffer");
         }
         ReadIntFieldQuotation(line, i);
     }
@@ -39,7 +32,7 @@ static void read_fields(const char *line)
     snprintf(copy, sizeof copy, "%s", line);
     int quotes = GetQuotationNum(copy);
     DelQuotation(copy);
-    check(quotes > 0 || strcmp(copy, line) == 0, "a line without quotes changed");
+    fuzz_check(quotes > 0 || strcmp(copy, line) == 0, "a line without quotes changed");
 }
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
@@ -50,22 +43,24 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
     int pos = 0;
     int lines = 0;
     while (DlgReadLine(text, (int)size, &pos, line) == 0) {
-        check(++lines <= DLG_BLOCK_SIZE, "more lines than bytes");
-        check(strlen(line) < DLG_LINE_SIZE, "line longer than its buffer");
+        fuzz_check(++lines <= DLG_BLOCK_SIZE, "more lines than bytes");
+        fuzz_check(strlen(line) < DLG_LINE_SIZE, "line longer than its buffer");
         read_fields(line);
         for (float sx : scales) {
             DlgLine d;
             if (!DlgParseLine(line, sx, 1.0f, &d))
                 continue;
-            check(inside(d.x, -DLG_MAX_EXTENT, DLG_MAX_EXTENT) && inside(d.w, 0, DLG_MAX_EXTENT),
-                  "rectangle out of bounds");
-            check(d.box < FL_FREE_BOXTYPE && d.downBox < FL_FREE_BOXTYPE, "box type");
-            check(d.labelType <= _FL_EMBOSSED_LABEL, "label type");
-            check(d.labelFont < FL_FREE_FONT, "font");
-            check(d.type < FL_WINDOW, "window type");
-            check(strlen(d.id) < DLG_ID_SIZE && strlen(d.label) < DLG_LABEL_SIZE &&
-                      strlen(d.tooltip) < DLG_TOOLTIP_SIZE && strlen(d.keyword) < DLG_KEYWORD_SIZE,
-                  "text longer than its buffer");
+            fuzz_check(inside(d.x, -DLG_MAX_EXTENT, DLG_MAX_EXTENT) &&
+                           inside(d.w, 0, DLG_MAX_EXTENT),
+                       "rectangle out of bounds");
+            fuzz_check(d.box < FL_FREE_BOXTYPE && d.downBox < FL_FREE_BOXTYPE, "box type");
+            fuzz_check(d.labelType <= _FL_EMBOSSED_LABEL, "label type");
+            fuzz_check(d.labelFont < FL_FREE_FONT, "font");
+            fuzz_check(d.type < FL_WINDOW, "window type");
+            fuzz_check(strlen(d.id) < DLG_ID_SIZE && strlen(d.label) < DLG_LABEL_SIZE &&
+                           strlen(d.tooltip) < DLG_TOOLTIP_SIZE &&
+                           strlen(d.keyword) < DLG_KEYWORD_SIZE,
+                       "text longer than its buffer");
         }
     }
     return 0;

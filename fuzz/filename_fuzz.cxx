@@ -1,21 +1,13 @@
 // Fuzzes the rules for typed file names: cleaning the typed text, its
 // character rules and where the name leads from a folder. Input: the
 // typed text.
+#include "fuzz_check.h"
+
 #include "dialogs/file_name.h"
 
 #include <cstdint>
-#include <cstdio>
-#include <cstdlib>
 #include <cstring>
 #include <string>
-
-static void check(bool ok, const char *what)
-{
-    if (!ok) {
-        fprintf(stderr, "broken: %s\n", what);
-        abort();
-    }
-}
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
 {
@@ -23,13 +15,13 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
     typed.resize(strlen(typed.c_str()));
     char clean[FD_PATH_SIZE];
     if (!FileName_Clean(typed.c_str(), clean)) {
-        check(typed.empty() && clean[0] == '\0', "a typed text gave no name");
+        fuzz_check(typed.empty() && clean[0] == '\0', "a typed text gave no name");
         return 0;
     }
     size_t n = strlen(clean);
-    check(n < FD_PATH_SIZE, "cleaned name too long");
-    check(!strchr(clean, '\\'), "a backslash is left");
-    check(n == 0 || (clean[0] != ' ' && clean[n - 1] != ' '), "blanks are left at an end");
+    fuzz_check(n < FD_PATH_SIZE, "cleaned name too long");
+    fuzz_check(!strchr(clean, '\\'), "a backslash is left");
+    fuzz_check(n == 0 || (clean[0] != ' ' && clean[n - 1] != ' '), "blanks are left at an end");
 
     // A folder that does not exist, so that only names leading elsewhere
     // are looked up on the disk.
@@ -39,22 +31,22 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
     char out[FD_PATH_SIZE];
     int r = FileName_Resolve(clean, dir, folders, 3, out);
     size_t len = strlen(out);
-    check(len < FD_PATH_SIZE, "result too long");
+    fuzz_check(len < FD_PATH_SIZE, "result too long");
     switch (r) {
     case FN_BAD_NAME:
-        check(FileName_HasBadChars(clean) && len == 0, "bad name");
+        fuzz_check(FileName_HasBadChars(clean) && len == 0, "bad name");
         break;
     case FN_BAD_FOLDER:
-        check(!FileName_HasBadChars(clean) && len == 0, "bad folder");
+        fuzz_check(!FileName_HasBadChars(clean) && len == 0, "bad folder");
         break;
     case FN_PLAIN:
-        check(strcmp(out, clean) == 0 && !strchr(clean, '/'), "plain name");
+        fuzz_check(strcmp(out, clean) == 0 && !strchr(clean, '/'), "plain name");
         break;
     case FN_FOLDER:
-        check(len > 0 && out[len - 1] == '/', "folder without its final slash");
+        fuzz_check(len > 0 && out[len - 1] == '/', "folder without its final slash");
         break;
     default:
-        check(false, "unknown outcome");
+        fuzz_check(false, "unknown outcome");
     }
     return 0;
 }

@@ -2,6 +2,8 @@
 // menu items, the patterns of every entry, the matching of names against
 // them and the completion of saved names. Input: the filter string, then
 // after a NUL byte the names, separated by NUL bytes.
+#include "fuzz_check.h"
+
 #include "dialogs/file_filter.h"
 #include "dialogs/file_name.h"
 
@@ -13,14 +15,6 @@
 #include <cstring>
 #include <string>
 #include <vector>
-
-static void check(bool ok, const char *what)
-{
-    if (!ok) {
-        fprintf(stderr, "broken: %s\n", what);
-        abort();
-    }
-}
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
 {
@@ -37,22 +31,22 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
     char **entries = Filter_Entries(filter.c_str());
     if (!entries)
         return 0;
-    check(entries[0] != nullptr, "no entry at all");
+    fuzz_check(entries[0] != nullptr, "no entry at all");
     Fl_Menu_Item *menu = Filter_MenuItems(entries);
     int items = 0;
     for (Fl_Menu_Item *m = menu; m && m->text; m++)
         items++;
     int counted = 0;
     for (char **e = entries; *e; e++) {
-        check(strlen(*e) < FD_FILTER_ENTRY_SIZE, "entry too long");
+        fuzz_check(strlen(*e) < FD_FILTER_ENTRY_SIZE, "entry too long");
         counted += strcmp(*e, "[---]") != 0;
 
         char patterns[FD_MAX_PATTERNS][FD_PATTERN_SIZE];
         int n = Filter_Patterns(*e, patterns);
-        check(n >= 1 && n <= FD_MAX_PATTERNS, "pattern count");
+        fuzz_check(n >= 1 && n <= FD_MAX_PATTERNS, "pattern count");
         char *list[FD_MAX_PATTERNS];
         for (int k = 0; k < n; k++) {
-            check(strlen(patterns[k]) < FD_PATTERN_SIZE, "pattern too long");
+            fuzz_check(strlen(patterns[k]) < FD_PATTERN_SIZE, "pattern too long");
             list[k] = patterns[k];
         }
         for (const std::string &name : names) {
@@ -61,10 +55,10 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
             char saved[FD_PATH_SIZE];
             snprintf(saved, sizeof saved, "%s", name.c_str());
             Filter_CompleteName(saved, sizeof saved, list, n);
-            check(strlen(saved) < FD_PATH_SIZE, "completed name too long");
+            fuzz_check(strlen(saved) < FD_PATH_SIZE, "completed name too long");
         }
     }
-    check(menu == nullptr || items == counted, "menu items and entries differ");
+    fuzz_check(menu == nullptr || items == counted, "menu items and entries differ");
     free(menu);
     Filter_FreeEntries(entries);
     return 0;

@@ -1,21 +1,14 @@
 // Fuzzes the line and field readers and the message-language functions:
 // every line of the input is read, split into fields, turned into a message
 // key, looked up in a small dictionary and lower-cased. Input: a text file.
+#include "fuzz_check.h"
+
 #include "foundation/lang_converter.h"
 
 #include <cstdint>
 #include <cstdio>
-#include <cstdlib>
 #include <cstring>
 #include <vector>
-
-static void check(bool ok, const char *what)
-{
-    if (!ok) {
-        fprintf(stderr, "broken: %s\n", what);
-        abort();
-    }
-}
 
 // Three entries, key and translation each, the keys in strcmp order.
 static char s_dict[] = "%V\0Wert\0ERROR_%V_IN_INFO\0Fehler %V in INFO\0READ_%V_FILES\0%V Dateien gelesen";
@@ -42,10 +35,10 @@ static void format(const char *message)
     std::vector<char> key(LANG_LINE_SIZE);
     std::vector<char> values((size_t)LANG_MAX_VALUES * LANG_VALUE_SIZE);
     language_format(input.data(), key.data(), reinterpret_cast<char(*)[LANG_VALUE_SIZE]>(values.data()));
-    check(strlen(key.data()) < LANG_LINE_SIZE, "key longer than its buffer");
+    fuzz_check(strlen(key.data()) < LANG_LINE_SIZE, "key longer than its buffer");
     char found[LANG_LINE_SIZE];
     if (language_Search(key.data(), found) == 0)
-        check(strcmp(found, key.data()) == 0, "a key not found is not copied");
+        fuzz_check(strcmp(found, key.data()) == 0, "a key not found is not copied");
     all_to_lower(input.data());
 }
 
@@ -62,17 +55,17 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
         return 0;
     char line[LANG_LINE_SIZE];
     while (ReadLine(fp, line) == 0) {
-        check(strlen(line) < LANG_LINE_SIZE, "line longer than its buffer");
+        fuzz_check(strlen(line) < LANG_LINE_SIZE, "line longer than its buffer");
         for (int i = 0; i <= 6; i++) {
             ReadIntField(line, i);
             char field[LANG_LINE_SIZE];
             if (GetKeyword(line, i, field) == 1)
-                check(strlen(field) < LANG_LINE_SIZE, "field longer than its buffer");
+                fuzz_check(strlen(field) < LANG_LINE_SIZE, "field longer than its buffer");
         }
         format(line);
         char shown[LANG_LINE_SIZE];
         language_Converter(line, shown);
-        check(strcmp(shown, line) == 0, "the converter changed a message");
+        fuzz_check(strcmp(shown, line) == 0, "the converter changed a message");
     }
     fclose(fp);
     return 0;

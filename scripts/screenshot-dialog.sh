@@ -3,23 +3,7 @@
 # with its job file dialog open on the sample decks and one deck highlighted.
 set -euo pipefail
 top=$(cd "$(dirname "$0")/.." && pwd)
-"$top/scripts/deps.sh" test
-build="$top/build"
-[ -f "$build/CMakeCache.txt" ] ||
-  cmake -S "$top" -B "$build" -DCMAKE_BUILD_TYPE=RelWithDebInfo -DWENDLE_TESTS=OFF
-cmake --build "$build" -j"$(nproc)"
-
-export WENDLE_SOURCE_DIR="$top" WENDLE_BUILD_DIR="$build"
-source "$top/tests/support/e2e.sh"
-e2e_setup
-
-# A short folder, so the Look In field shows it whole.
-jobs=/tmp/wendle-demo
-rm -rf "$jobs"
-mkdir -p "$jobs"
-cp "$top"/examples/decks/* "$jobs/"
-printf '%s\n' "dynasolver_single=$top/examples/lsdyna-standin" "dynasolver_double=" \
-    "memory=256" "pausetime=2" "lastdir=$jobs/" "xterm=xterm" >"$HOME/wendle.ini"
+source "$top/scripts/screenshot-setup.sh"
 
 e2e_start
 e2e_click "$E2E_WIN" $((813 - 187 + 15)) 119   # Add Dyn Job
