@@ -3,7 +3,6 @@
 #include "dialogs/sfiledialog.h"
 
 #include "dialogs/sflatwidgets.h"
-#include "foundation/lang_converter.h"
 
 #include <FL/Fl.H>
 #include <FL/Fl_Box.H>
