@@ -1,6 +1,7 @@
-// Shared pieces of the file dialog tests: a dialog subclass that opens its
-// internals to the tests, readers of its icon grid, and a script of steps
-// run from toolkit timeouts while a dialog (or an alert) blocks the test.
+// Shared pieces of the dialog tests: a file dialog subclass that opens its
+// internals to the tests, readers of its icon grid, a reader of the pixels
+// a window draws, and a script of steps run from toolkit timeouts while a
+// dialog (or an alert) blocks the test.
 #pragma once
 #include "dialogs/sfiledialog.h"
 
