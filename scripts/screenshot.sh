@@ -3,23 +3,7 @@
 # the sample decks with the stand-in solver, caught while a job runs.
 set -euo pipefail
 top=$(cd "$(dirname "$0")/.." && pwd)
-"$top/scripts/deps.sh" test
-build="$top/build"
-[ -f "$build/CMakeCache.txt" ] ||
-  cmake -S "$top" -B "$build" -DCMAKE_BUILD_TYPE=RelWithDebInfo -DWENDLE_TESTS=OFF
-cmake --build "$build" -j"$(nproc)"
-
-export WENDLE_SOURCE_DIR="$top" WENDLE_BUILD_DIR="$build"
-source "$top/tests/support/e2e.sh"
-e2e_setup
-
-# A short folder, so the table shows it whole.
-jobs=/tmp/wendle-demo
-rm -rf "$jobs"
-mkdir -p "$jobs"
-cp -r "$top"/examples/decks/* "$jobs/"
-printf '%s\n' "dynasolver_single=$top/examples/lsdyna-standin" "dynasolver_double=" \
-    "memory=256" "pausetime=2" "lastdir=$jobs/" "xterm=xterm" >"$HOME/wendle.ini"
+source "$top/scripts/screenshot-setup.sh"
 
 e2e_start
 # Each deck in its own folder: the folder typed first moves the dialog there,

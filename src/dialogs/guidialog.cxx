@@ -1,7 +1,5 @@
 #include "dialogs/guidialog.h"
 
-#include "foundation/lang_converter.h"
-
 #include <FL/Fl_Box.H>
 #include <FL/Fl_Browser.H>
 #include <FL/Fl_Button.H>
@@ -20,7 +18,6 @@
 #include <FL/Fl_Tabs.H>
 #include <FL/Fl_Value_Slider.H>
 
-#include <climits>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
@@ -53,92 +50,6 @@ float dlg_scale_y = 1.0f;
 // Read offset of ReadBufferLine within the description body; every pass
 // over a description rewinds it before reading.
 static int BufferPos = 0;
-
-int GetQuotationNum(const char *item)
-{
-    int n = 0;
-    for (; *item; item++)
-        if (*item == '"')
-            n++;
-    return n;
-}
-
-void DelQuotation(char *item)
-{
-    char *first = strchr(item, '"');
-    if (!first)
-        return;
-    char *second = strchr(first + 1, '"');
-    size_t len = second ? (size_t)(second - first - 1) : strlen(first + 1);
-    memmove(item, first + 1, len);
-    item[len] = '\0';
-}
-
-// The first comma at or after `from` that has an even number of double
-// quotes between the field start and itself; null when there is none.
-static char *comma_outside_quotes(char *start, char *from)
-{
-    for (char *c = strchr(from, ','); c; c = strchr(c + 1, ',')) {
-        int quotes = 0;
-        for (char *p = start; p < c; p++)
-            if (*p == '"')
-                quotes++;
-        if (quotes % 2 == 0)
-            return c;
-    }
-    return nullptr;
-}
-
-// Points `field` at field n (from 1) of the working copy; false when the
-// line has too few separating commas.
-static bool seek_field(char *copy, int n, char **field)
-{
-    char *start = copy;
-    for (int k = 1; k < n; k++) {
-        char *c = comma_outside_quotes(start, start);
-        if (!c)
-            return false;
-        start = c + 1;
-    }
-    *field = start;
-    return true;
-}
-
-int GetKeywordQuotation(const char *line, int i, char *str, int size)
-{
-    char copy[DLG_LINE_SIZE];
-    snprintf(copy, sizeof copy, "%s", line);
-    char *field;
-    if (!seek_field(copy, i, &field))
-        return -1;
-    if (char *c = comma_outside_quotes(field, field))
-        *c = '\0';
-    if (char *nl = strchr(field, '\n'))
-        *nl = '\0';
-    DelQuotation(field);
-    if (size > 0)
-        snprintf(str, (size_t)size, "%s", field);
-    return 1;
-}
-
-int ReadIntFieldQuotation(const char *line, int n)
-{
-    char copy[DLG_LINE_SIZE];
-    snprintf(copy, sizeof copy, "%s", line);
-    char *field;
-    return seek_field(copy, n, &field) ? ReadIntText(field) : 0;
-}
-
-// Scaled coordinate, truncated toward zero and kept inside int's range.
-static int scaled(int v, float scale)
-{
-    float f = (float)v * scale;
-    if (f >= 2147483520.0f)
-        return INT_MAX;
-    if (f <= -2147483520.0f)
-        return INT_MIN;
-    return (int)f;
-}
 
 typedef Fl_Widget *(*WidgetMaker)(int, int, int, int);
 
@@ -236,40 +147,17 @@ GuiSizableDialog::~GuiSizableDialog()
 
 int GuiSizableDialog::ReadBufferLine(const char *buffer1, char *line)
 {
-    line[0] = '\0';
-    if (!buffer1)
-        return -1;
-    char block[DLG_READ_SIZE] = {0};
-    memcpy(block, buffer1, (size_t)m_nTextLen);
-    // The header "name=" shares the first line; no "=" there means no body.
-    char *eq = static_cast<char *>(memchr(block, '=', strlen(block)));
-    if (!eq)
-        return -1;
-    size_t body = (size_t)(eq - block) + 1;
-    if (body + (size_t)BufferPos >= sizeof block)
-        return -1;
-    const char *p = block + body + BufferPos;
-    if (*p == '\0')
-        return -1;
-    size_t len = strlen(p);
-    snprintf(line, DLG_LINE_SIZE, "%s", p);
-    BufferPos += (int)len + 1;
-    return 0;
-}
-
-static bool is_comment(const char *line)
-{
-    return line[0] == '\0' || line[0] == '#';
+    return DlgReadLine(buffer1, m_nTextLen, &BufferPos, line);
 }
 
 int GuiSizableDialog::guiGetLabel(const char *)
 {
     char line[DLG_LINE_SIZE];
-    char label[DLG_LABEL_SIZE];
+    DlgLine d;
     int n = 0;
     BufferPos = 0;
     while (ReadBufferLine(m_pText, line) == 0)
-        if (!is_comment(line) && GetKeywordQuotation(line, 3, label, sizeof label) == 1 && label[0])
+        if (DlgParseLine(line, 1.0f, 1.0f, &d) && d.label[0])
             n++;
     return n;
 }
@@ -279,11 +167,11 @@ int GuiSizableDialog::guiGetTooltip(const char *)
     if (!m_pText)
         return -1;
     char line[DLG_LINE_SIZE];
-    char tip[DLG_TOOLTIP_SIZE];
+    DlgLine d;
     int n = 0;
     BufferPos = 0;
     while (ReadBufferLine(m_pText, line) == 0)
-        if (!is_comment(line) && GetKeywordQuotation(line, 18, tip, sizeof tip) == 1 && tip[0])
+        if (DlgParseLine(line, 1.0f, 1.0f, &d) && d.tooltip[0])
             n++;
     return n;
 }
@@ -295,50 +183,36 @@ int GuiSizableDialog::createDialog()
     int tooltipCount = 0;
     BufferPos = 0;
     while (ReadBufferLine(m_pText, line) == 0) {
-        if (is_comment(line))
+        DlgLine d;
+        if (!DlgParseLine(line, dlg_scale_x, dlg_scale_y, &d))
             continue;
-        char id[DLG_ID_SIZE];
-        char keyword[DLG_KEYWORD_SIZE];
-        char label[DLG_LABEL_SIZE];
-        if (GetKeywordQuotation(line, 1, id, sizeof id) != 1 ||
-            GetKeywordQuotation(line, 2, keyword, sizeof keyword) != 1 ||
-            GetKeywordQuotation(line, 3, label, sizeof label) != 1)
-            continue;
-        int X = scaled(ReadIntFieldQuotation(line, 4), dlg_scale_x);
-        int Y = scaled(ReadIntFieldQuotation(line, 5), dlg_scale_y);
-        int W = scaled(ReadIntFieldQuotation(line, 6), dlg_scale_x);
-        int H = scaled(ReadIntFieldQuotation(line, 7), dlg_scale_y);
-        // Box types index a 256-entry table: keep them inside it.
-        FL_VRX_BOXTYPE = (Fl_Boxtype)(ReadIntFieldQuotation(line, 8) & 0xff);
-        FL_VRX_DOWNBOX = (Fl_Boxtype)(ReadIntFieldQuotation(line, 9) & 0xff);
-        FL_VRX_COLOR = (unsigned int)ReadIntFieldQuotation(line, 10);
-        FL_VRX_SELECTCOLOR = (unsigned int)ReadIntFieldQuotation(line, 11);
-        FL_VRX_LABELTYPE = (Fl_Labeltype)ReadIntFieldQuotation(line, 12);
-        FL_VRX_LABELFONT = (unsigned char)(ReadIntFieldQuotation(line, 13) & 0xff);
-        FL_VRX_LABELSIZE = (unsigned char)(ReadIntFieldQuotation(line, 14) & 0xff);
-        FL_VRX_LABELCOLOR = (unsigned int)ReadIntFieldQuotation(line, 15);
-        FL_VRX_ALIGN = (unsigned char)(ReadIntFieldQuotation(line, 16) & 0xff);
-        FL_VRX_TYPE = (unsigned char)(ReadIntFieldQuotation(line, 17) & 0xff);
-        char tooltip[DLG_TOOLTIP_SIZE];
-        if (GetKeywordQuotation(line, 18, tooltip, sizeof tooltip) != 1)
-            tooltip[0] = '\0';
+        FL_VRX_BOXTYPE = d.box;
+        FL_VRX_DOWNBOX = d.downBox;
+        FL_VRX_COLOR = d.color;
+        FL_VRX_SELECTCOLOR = d.selectColor;
+        FL_VRX_LABELTYPE = d.labelType;
+        FL_VRX_LABELFONT = d.labelFont;
+        FL_VRX_LABELSIZE = d.labelSize;
+        FL_VRX_LABELCOLOR = d.labelColor;
+        FL_VRX_ALIGN = d.align;
+        FL_VRX_TYPE = d.type;
 
-        if (strcmp(keyword, "Window") == 0) {
+        if (strcmp(d.keyword, "Window") == 0) {
             if (!pDlgname)
                 pDlgname = static_cast<char *>(malloc(DLG_LABEL_SIZE));
             if (pDlgname) {
-                snprintf(pDlgname, DLG_LABEL_SIZE, "%s", label);
-                this->label(pDlgname);
+                snprintf(pDlgname, DLG_LABEL_SIZE, "%s", d.label);
+                label(pDlgname);
             }
             // The size fields only: children keep their places.
-            w(W);
-            h(H);
+            w(d.w);
+            h(d.h);
             continue;
         }
-        const WidgetClass *cls = find_class(keyword);
+        const WidgetClass *cls = find_class(d.keyword);
         if (!cls)
             continue;
-        Fl_Widget *o = cls->maker(X, Y, W, H);
+        Fl_Widget *o = cls->maker(d.x, d.y, d.w, d.h);
         if (cls->downBox) {
             if (Fl_Button *b = dynamic_cast<Fl_Button *>(o))
                 b->down_box(FL_VRX_DOWNBOX);
@@ -348,12 +222,12 @@ int GuiSizableDialog::createDialog()
         if (cls->listed)
             addGroupList(static_cast<Fl_Group *>(o));
         groupRelation(o);
-        SetAttributes(o, tooltip, &tooltipCount, label, &labelCount);
+        SetAttributes(o, d.tooltip, &tooltipCount, d.label, &labelCount);
 
         guiDialog *entry = static_cast<guiDialog *>(calloc(1, sizeof(guiDialog)));
         if (!entry)
             continue;
-        snprintf(entry->widgetID, sizeof entry->widgetID, "%s", id);
+        snprintf(entry->widgetID, sizeof entry->widgetID, "%s", d.id);
         entry->w = o;
         if (Carray_Add(&dlgwidget, entry) < 0)
             free(entry);
@@ -370,14 +244,12 @@ void GuiSizableDialog::SetAttributes(Fl_Widget *o, const char *tooltiptext, int 
     o->box(FL_VRX_BOXTYPE);
     o->color((Fl_Color)FL_VRX_COLOR);
     o->selection_color((Fl_Color)FL_VRX_SELECTCOLOR);
-    // Label types and fonts index fixed tables; other values draw as the defaults.
-    int lt = (int)FL_VRX_LABELTYPE;
-    o->labeltype(lt >= 0 && lt < (int)FL_FREE_LABELTYPE ? FL_VRX_LABELTYPE : FL_NORMAL_LABEL);
-    o->labelfont(FL_VRX_LABELFONT < FL_FREE_FONT ? FL_VRX_LABELFONT : FL_HELVETICA);
+    o->labeltype(FL_VRX_LABELTYPE);
+    o->labelfont(FL_VRX_LABELFONT);
     o->labelsize(FL_VRX_LABELSIZE);
     o->labelcolor((Fl_Color)FL_VRX_LABELCOLOR);
     o->align((Fl_Align)FL_VRX_ALIGN);
-    if (FL_VRX_TYPE != 99)
+    if (FL_VRX_TYPE != DLG_KEEP_TYPE)
         o->type(FL_VRX_TYPE);
 
     if (tooltiptext[0] && vrx_tooltip && *tooltipCount < tooltipNum) {
@@ -396,13 +268,15 @@ void GuiSizableDialog::SetAttributes(Fl_Widget *o, const char *tooltiptext, int 
 
 void GuiSizableDialog::groupRelation(Fl_Widget *wid)
 {
-    int X = wid->x();
-    int Y = wid->y();
+    // Wide enough for a far edge whatever the sizes.
+    long long X = wid->x();
+    long long Y = wid->y();
     for (grouplist *node = pGroupList; node; node = node->next) {
         Fl_Group *g = node->pGroup;
         if (g == wid)
             continue;
-        if (g->x() <= X && X <= g->x() + g->w() && g->y() <= Y && Y <= g->y() + g->h()) {
+        long long gx = g->x(), gy = g->y();
+        if (gx <= X && X <= gx + g->w() && gy <= Y && Y <= gy + g->h()) {
             g->add(wid);
             return;
         }

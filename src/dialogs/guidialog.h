@@ -1,26 +1,14 @@
 // GuiSizableDialog: a double-buffered window that builds its standard
-// widgets from a text dialog description and hands them out by identifier,
-// plus the quote-aware readers of the description's comma-separated fields.
+// widgets from a text dialog description and hands them out by identifier.
 #pragma once
 #include <FL/Enumerations.H>
 #include <FL/Fl_Double_Window.H>
 
+#include "dialogs/dialog_description.h"
 #include "foundation/carray.h"
 
 class Fl_Group;
 class Fl_Widget;
-
-// Buffer sizes of the description format (each holds its limit plus NUL).
-enum {
-    DLG_BLOCK_SIZE = 833,     // bytes of a description ever read
-    DLG_READ_SIZE = 850,      // zero-filled copy the reader works on
-    DLG_LINE_SIZE = 1024,
-    DLG_ID_SIZE = 32,
-    DLG_KEYWORD_SIZE = 61,
-    DLG_LABEL_SIZE = 128,
-    DLG_TOOLTIP_SIZE = 256,
-    DLG_NAME_SIZE = 64
-};
 
 // The built-in description "SFileDialog.dlg": "name=" and then one widget
 // line after another, each ended by a NUL byte.
@@ -38,17 +26,6 @@ struct grouplist {
     Fl_Group *pGroup;
     grouplist *next;
 };
-
-// Field i (from 1) of a description line into str (size bytes, cut to fit),
-// with the text between its first two double quotes when it has any.
-// 1, or -1 when the line has fewer than i - 1 commas outside quotes.
-int GetKeywordQuotation(const char *line, int i, char *str, int size);
-// The integer at the start of field n; 0 when missing or not numeric.
-int ReadIntFieldQuotation(const char *line, int n);
-int GetQuotationNum(const char *item);
-// Keeps the text between the first and second double quote (to the end
-// when there is no second); no change without a double quote.
-void DelQuotation(char *item);
 
 class GuiSizableDialog : public Fl_Double_Window {
 public:

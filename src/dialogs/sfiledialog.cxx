@@ -20,6 +20,7 @@
 #include <cstdlib>
 #include <cstring>
 #include <dirent.h>
+#include <sys/stat.h>
 
 int g_filetype = 0;
 
@@ -47,20 +48,6 @@ protected:
 
 } // namespace
 
-bool SFileDialog::CopyFolder(char *to, const char *from)
-{
-    size_t n = strlen(from);
-    bool slash = n > 0 && from[n - 1] == '/';
-    if (n + (slash ? 0 : 1) >= FD_PATH_SIZE)
-        return false;
-    // from may be to itself.
-    memmove(to, from, n);
-    if (!slash)
-        to[n++] = '/';
-    to[n] = '\0';
-    return true;
-}
-
 SFileDialog::SFileDialog(int MODE, const char *filter, char *default_dir, char *defaultname,
                          const char *title, int sx, int sy, int, int, int dirSize, int nameSize)
     : GuiSizableDialog("SFileDialog.dlg", sx, sy), _sx(sx), _sy(sy), _sw(0), _sh(0), nRow(0),
@@ -78,7 +65,7 @@ SFileDialog::SFileDialog(int MODE, const char *filter, char *default_dir, char *
       m_nDirSize(dirSize), m_nNameSize(nameSize), m_pLastdirInactive(nullptr),
       m_pUpdirInactive(nullptr)
 {
-    _filename[0] = _dir[0] = dir_cur[0] = getfile[0] = _pathname[0] = '\0';
+    _filename[0] = _dir[0] = dir_cur[0] = getfile[0] = _pathname[0] = m_szPicked[0] = '\0';
     memset(file_num, 0, sizeof file_num);
     xpmFilter[0][0] = '\0';
     Xpm_Filter[0] = nullptr;
@@ -99,7 +86,7 @@ SFileDialog::SFileDialog(int MODE, const char *filter, char *default_dir, char *
         if (fl_filename_isdir(default_dir)) {
             char abs[2 * FD_PATH_SIZE];
             fl_filename_absolute(abs, sizeof abs, default_dir);
-            started = CopyFolder(dir_cur, abs);
+            started = FileName_CopyFolder(dir_cur, abs);
         }
     }
     if (!started)
@@ -331,7 +318,7 @@ void SFileDialog::GetComputerDrive()
 
     const char *home = getenv("HOME");
     char h[FD_PATH_SIZE];
-    if (home && home[0] && CopyFolder(h, home)) {
+    if (home && home[0] && FileName_CopyFolder(h, home)) {
         bool known = false;
         for (int i = 0; i < count; i++)
             if (strcmp(h, drivename[i]) == 0)
@@ -463,6 +450,8 @@ void SFileDialog::DrawElement(int position, Fl_Pixmap *pxmp, const char *label, 
     name->label(label);
     name->labelsize(14);
     name->callback(Dir_CB, this);
+    // Highlighted, the entry shows as a block in the selection colour.
+    name->down_box(FL_FLAT_BOX);
     name->selection_color(FL_DARK_BLUE);
     name->clear_visible_focus();
     plabelbox[position] = name;
@@ -517,9 +506,20 @@ int SFileDialog::CreateData()
     char path[2 * FD_PATH_SIZE];
     for (int i = 0; i < n && result; i++) {
         const char *name = list[i]->d_name;
-        snprintf(path, sizeof path, "%s%s", dir_cur, name);
+        size_t len = strlen(name);
+        // The listing has looked at every entry already and marked folders
+        // with a final "/". A link is looked at once more: one that leads
+        // nowhere, or round in a loop, names nothing that could be opened.
+        bool folder = (len > 0 && name[len - 1] == '/') || list[i]->d_type == DT_DIR;
+        if (!folder && (list[i]->d_type == DT_LNK || list[i]->d_type == DT_UNKNOWN)) {
+            snprintf(path, sizeof path, "%s%s", dir_cur, name);
+            struct stat st;
+            if (stat(path, &st) != 0)
+                continue;
+            folder = S_ISDIR(st.st_mode);
+        }
         bool shown = false;
-        if (fl_filename_isdir(path)) {
+        if (folder) {
             char *buf = static_cast<char *>(calloc(1, FD_PATH_SIZE));
             if (!buf) {
                 result = 0;
@@ -532,7 +532,8 @@ int SFileDialog::CreateData()
             shown = true;
         } else {
             for (int k = 0; k < file_type_num; k++) {
-                if (Is_filter_file(name, filter_file[k])) {
+                // Known to be no folder: all-files patterns match at once.
+                if (Filter_Match(name, filter_file[k]) != FILTER_NO_MATCH) {
                     if (!AppendFile(name, &file_head[k], &tails[k])) {
                         result = 0;
                         break;
@@ -580,25 +581,19 @@ void SFileDialog::Free_Last_Resource()
     mem_alloc_num = 0;
     Dir_num = 0;
 
-    for (int i = 0; i < Elem_num; i++) {
-        Fl_Button *grid[] = {pbtn ? pbtn[i] : nullptr, plabelbox ? plabelbox[i] : nullptr};
-        for (Fl_Button *b : grid) {
-            if (!b)
-                continue;
-            scroll->remove(b);
-            delete b;
-        }
-    }
-    if (FolderContain) {
-        scroll->remove(FolderContain);
-        delete FolderContain;
-        FolderContain = nullptr;
-    }
+    // The scroll area holds the backdrop and the entries only. Clearing it
+    // at once is far faster than removing the entries one by one, each
+    // removal searching and shifting the whole list of children; the
+    // scroll bars stay.
+    if (scroll)
+        scroll->clear();
+    FolderContain = nullptr;
     free(pbtn);
     free(plabelbox);
     pbtn = plabelbox = nullptr;
     Elem_num = 0;
     cur_check = last_check = -1;
+    m_szPicked[0] = '\0';
 }
 
 bool SFileDialog::Is_root_dir(const char *dir_name)

@@ -3,6 +3,8 @@
 // a Look In menu, back/up/new-folder buttons, a file-name field, a filter
 // menu and the buttons of its mode.
 #pragma once
+#include "dialogs/file_filter.h"
+#include "dialogs/file_name.h"
 #include "dialogs/guidialog.h"
 
 class Fl_Box;
@@ -17,14 +19,7 @@ struct Fl_Menu_Item;
 class SButton;
 class SMenubar;
 
-enum {
-    FD_PATH_SIZE = 1024,        // folder and name buffers
-    FD_FILTER_SIZE = 300,       // a whole filter string, 299 characters
-    FD_FILTER_ENTRY_SIZE = 120, // one filter entry, 119 characters
-    FD_PATTERN_SIZE = 24,       // one pattern, 23 characters
-    FD_MAX_PATTERNS = 10,
-    FD_DRIVE_SLOTS = 26         // Look In entries
-};
+enum { FD_DRIVE_SLOTS = 26 };  // Look In entries
 
 // Dialog modes; any other value is a plain OK dialog.
 enum { FD_OPEN = 1, FD_SAVE = 2, FD_IMPORT = 3, FD_EXPORT = 4 };
@@ -113,9 +108,6 @@ protected:
     void TSNodeFree(dirNode **pp);
     bool Is_root_dir(const char *dir_name);
     bool Getlastdir();
-    // Copies a folder path into a FD_PATH_SIZE buffer, adding the final "/"
-    // when missing; false (nothing written) when it would not fit.
-    static bool CopyFolder(char *to, const char *from);
     // Entries per grid column: at least one, also on narrow screens.
     int EntriesPerColumn() const;
 
@@ -189,4 +181,7 @@ protected:
     int m_nNameSize;
     Fl_Image *m_pLastdirInactive;
     Fl_Image *m_pUpdirInactive;
+    // The file name a click in the grid put into the name field, empty when
+    // none or once the field was edited: it is accepted as listed.
+    char m_szPicked[FD_PATH_SIZE];
 };

@@ -3,7 +3,6 @@
 #include "dialogs/sfiledialog.h"
 
 #include "dialogs/sflatwidgets.h"
-#include "foundation/lang_converter.h"
 
 #include <FL/Fl.H>
 #include <FL/Fl_Box.H>
@@ -53,7 +52,7 @@ void SFileDialog::real_Choice_CB(Fl_Widget *pWidget)
             snprintf(drivename[index], FD_PATH_SIZE, "%s", text);
         }
     }
-    if (!text[0] || !CopyFolder(dir_cur, text))
+    if (!text[0] || !FileName_CopyFolder(dir_cur, text))
         return;
     DRAW = 2;
     AppendDir(dir_cur);
@@ -79,6 +78,9 @@ void SFileDialog::real_Button_CB(Fl_Widget *pWidget)
     } else if (pWidget == chk_filter) {
         DRAW = 1;
         redraw();
+    } else if (pWidget == file_box) {
+        // Edited by the user: no longer the name picked in the grid.
+        m_szPicked[0] = '\0';
     }
 }
 
@@ -136,7 +138,7 @@ void SFileDialog::MakeNewFolder()
             return;
         }
     }
-    CopyFolder(dir_cur, path);
+    FileName_CopyFolder(dir_cur, path);
     DRAW = 1;
     scroll->redraw();
     if (drivename && drivename[0])
@@ -170,57 +172,49 @@ bool SFileDialog::CompleteExtension(char *name)
     int items = FilterChoice->size() - 1;
     int item = checked >= 0 && checked < items ? checked : FilterChoice->value();
     GetFilter(FilterItem && item >= 0 && item < items ? FilterItem[item].text : nullptr, 0);
-    if (file_type_num == 0)
-        return true;
-    char lower[FD_PATH_SIZE];
-    snprintf(lower, sizeof lower, "%s", name);
-    all_to_lower(lower);
-    for (int k = 0; k < file_type_num; k++) {
-        char pattern[FD_PATTERN_SIZE];
-        snprintf(pattern, sizeof pattern, "%s", filter_file[k]);
-        all_to_lower(pattern);
-        if (strstr(pattern, ".*") || strstr(lower, pattern))
-            return true;
-    }
-    size_t n = strlen(name);
-    if (n + strlen(filter_file[0]) >= FD_PATH_SIZE)
-        return false;
-    snprintf(name + n, FD_PATH_SIZE - n, "%s", filter_file[0]);
-    return true;
+    return Filter_CompleteName(name, FD_PATH_SIZE, filter_file, file_type_num);
 }
 
 void SFileDialog::Accept(Fl_Widget *w)
 {
-    char *name = ValidInput(file_box->value());
-    // A field of blanks names nothing, like an empty one.
-    if (!name || !name[0]) {
-        free(name);
-        _filename[0] = '\0';
-        if (Dialog_Mode == FD_IMPORT && w == IMPORT)
+    char accepted[FD_PATH_SIZE];
+    // A name picked in the grid is taken as listed: the rules for typed
+    // names would refuse real files, such as names with blanks at their
+    // ends or with "?" or "\" in them.
+    const bool picked = m_szPicked[0] && strcmp(file_box->value(), m_szPicked) == 0;
+    if (picked) {
+        snprintf(accepted, sizeof accepted, "%s", m_szPicked);
+    } else {
+        char *name = ValidInput(file_box->value());
+        // A field of blanks names nothing, like an empty one.
+        if (!name || !name[0]) {
+            free(name);
+            _filename[0] = '\0';
+            if (Dialog_Mode == FD_IMPORT && w == IMPORT)
+                return;
+            usr_ans = -1;
+            hide();
             return;
-        usr_ans = -1;
-        hide();
-        return;
-    }
-    int r = ValidFilename(name);
-    free(name);
-    if (r == -1)
-        return;
-    if (r == 1) {
-        snprintf(dir_cur, sizeof dir_cur, "%s", getfile);
-        AppendDir(dir_cur);
-        DRAW = 1;
-        redraw();
-        return;
+        }
+        int r = ValidFilename(name);
+        free(name);
+        if (r == -1)
+            return;
+        if (r == 1) {
+            snprintf(dir_cur, sizeof dir_cur, "%s", getfile);
+            AppendDir(dir_cur);
+            DRAW = 1;
+            redraw();
+            return;
+        }
+        snprintf(accepted, sizeof accepted, "%s", getfile);
     }
 
-    char accepted[FD_PATH_SIZE];
-    snprintf(accepted, sizeof accepted, "%s", getfile);
     bool ok = true;
-    if (Dialog_Mode == FD_SAVE || Dialog_Mode == FD_EXPORT || Dialog_Mode == -1)
-        ok = CompleteExtension(accepted);
-    else if (Dialog_Mode == FD_OPEN || Dialog_Mode == FD_IMPORT)
+    if (Dialog_Mode == FD_OPEN || Dialog_Mode == FD_IMPORT)
         ok = IsShownFile(accepted);
+    else if (!picked && (Dialog_Mode == FD_SAVE || Dialog_Mode == FD_EXPORT || Dialog_Mode == -1))
+        ok = CompleteExtension(accepted);
     // The folder and the name together must fit the path buffers.
     if (!ok || strlen(dir_cur) + strlen(accepted) >= FD_PATH_SIZE) {
         fl_alert("Invalide File Name!");
@@ -231,6 +225,7 @@ void SFileDialog::Accept(Fl_Widget *w)
     g_filetype = checked;
     if (Dialog_Mode == FD_IMPORT && w == IMPORT) {
         file_box->value("");
+        m_szPicked[0] = '\0';
         usr_ans = 2;
     } else {
         hide();
@@ -294,6 +289,7 @@ void SFileDialog::real_Dir_CB(Fl_Widget *pWidget)
         return;
     }
     file_box->value(name->label());
+    snprintf(m_szPicked, sizeof m_szPicked, "%s", name->label());
     if (Fl::event_clicks()) {
         snprintf(_filename, sizeof _filename, "%s", name->label());
         snprintf(_dir, sizeof _dir, "%s", dir_cur);
@@ -306,56 +302,19 @@ char *SFileDialog::ValidInput(const char *file_name)
     if (!file_name || !file_name[0])
         return nullptr;
     char *out = static_cast<char *>(calloc(1, FD_PATH_SIZE));
-    if (!out)
-        return nullptr;
-    while (*file_name == ' ')
-        file_name++;
-    snprintf(out, FD_PATH_SIZE, "%s", file_name);
-    size_t n = strlen(out);
-    while (n > 0 && out[n - 1] == ' ')
-        out[--n] = '\0';
-    for (char *c = out; *c; c++)
-        if (*c == '\\')
-            *c = '/';
+    if (out)
+        FileName_Clean(file_name, out);
     return out;
 }
 
 int SFileDialog::ValidFilename(const char *file_name)
 {
-    getfile[0] = '\0';
-    const char *firstSlash = strchr(file_name, '/');
-    for (const char *c = file_name; *c; c++) {
-        bool bad = strchr("*?\"<>|\\", *c) != nullptr;
-        // A drive-like "C:" may open a name, never follow a folder.
-        if (*c == ':' && firstSlash && c > firstSlash)
-            bad = true;
-        if (*c == '/' && c[1] == '/')
-            bad = true;
-        if (bad) {
-            fl_alert("Invalide File Name!");
-            return -1;
-        }
-    }
-    if (IsShownFolder(file_name)) {
-        int n = snprintf(getfile, sizeof getfile, "%s%s/", dir_cur, file_name);
-        if (n > 0 && n < (int)sizeof getfile)
-            return 1;
-    } else if (!firstSlash) {
-        snprintf(getfile, sizeof getfile, "%s", file_name);
-        return 0;
-    } else if (fl_filename_isdir(file_name)) {
-        if (CopyFolder(getfile, file_name))
-            return 1;
-    } else {
-        const char *rest = file_name[0] == '/' ? file_name + 1 : file_name;
-        char path[2 * FD_PATH_SIZE];
-        snprintf(path, sizeof path, "%s%s", dir_cur, rest);
-        if (fl_filename_isdir(path) && CopyFolder(getfile, path))
-            return 1;
-    }
-    getfile[0] = '\0';
-    fl_alert("Invalide Directory Name!");
-    return -1;
+    int r = FileName_Resolve(file_name, dir_cur, dirname, Dir_num, getfile);
+    if (r == FN_BAD_NAME)
+        fl_alert("Invalide File Name!");
+    else if (r == FN_BAD_FOLDER)
+        fl_alert("Invalide Directory Name!");
+    return r < 0 ? -1 : r;
 }
 
 char *SFileDialog::Create_new_dir(int pos_x, int pos_y, const char *label)

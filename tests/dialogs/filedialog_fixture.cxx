@@ -9,6 +9,7 @@
 #include <FL/Fl_Button.H>
 #include <FL/Fl_Menu_Item.H>
 #include <FL/Fl_Window.H>
+#include <FL/fl_draw.H>
 #include <FL/x.H>
 
 #include "dialogs/sflatwidgets.h"
@@ -51,15 +52,58 @@ std::vector<std::string> TestDialog::lookInItems() const
     return items(FileChoice->menu());
 }
 
+bool TestDialog::listed()
+{
+    return shown() && visible() && DRAW == 0;
+}
+
+void TestDialog::waitDrawn()
+{
+    EXPECT_TRUE(gui::wait_drawn(this)) << "the file dialog did not draw";
+    EXPECT_EQ(0, DRAW) << "the file dialog did not list its folder";
+}
+
 void TestDialog::showAndDraw()
 {
     if (!shown())
         show();
-    // A requested rebuild of the grid happens when the window draws.
-    gui::wait_for(
-        5.0, [](void *d) { return ((TestDialog *)d)->visible() && ((TestDialog *)d)->DRAW == 0; },
-        this);
-    gui::settle();
+    waitDrawn();
+}
+
+void TestDialog::paint()
+{
+    damage(FL_DAMAGE_ALL);
+    draw();
+    clear_damage();
+}
+
+Snapshot::Snapshot(Fl_Window *win, const std::function<void()> &paint)
+    : w(win->w()), h(win->h()), rgb((size_t)w * h * 3)
+{
+    win->make_current();
+    Fl_Offscreen off = fl_create_offscreen(w, h);
+    fl_begin_offscreen(off);
+    paint();
+    fl_read_image(rgb.data(), 0, 0, w, h);
+    fl_end_offscreen();
+    fl_delete_offscreen(off);
+}
+
+unsigned Snapshot::pixel(int x, int y) const
+{
+    const unsigned char *p = &rgb[((size_t)y * w + x) * 3];
+    return (unsigned)p[0] << 16 | (unsigned)p[1] << 8 | p[2];
+}
+
+bool Snapshot::dark(int x, int y) const
+{
+    const unsigned char *p = &rgb[((size_t)y * w + x) * 3];
+    return p[0] < 90 && p[1] < 90 && p[2] < 90;
+}
+
+unsigned rgb_of(Fl_Color c)
+{
+    return Fl::get_color(c) >> 8;
 }
 
 Script::Script(double limit) : m_left(limit) {}
@@ -67,6 +111,7 @@ Script::Script(double limit) : m_left(limit) {}
 Script::~Script()
 {
     Fl::remove_timeout(tick, this);
+    Fl::remove_check(count_pass, this);
 }
 
 Script &Script::then(std::function<void()> step)
@@ -85,8 +130,30 @@ Script &Script::until(std::function<bool()> cond)
     return *this;
 }
 
+Script &Script::loopRan()
+{
+    return until([this]() {
+        if (m_passes < 0) {
+            m_passes = 0;
+            Fl::add_check(count_pass, this);
+            return false;
+        }
+        if (m_passes < 2)
+            return false;
+        Fl::remove_check(count_pass, this);
+        m_passes = -1;
+        return true;
+    });
+}
+
+void Script::count_pass(void *data)
+{
+    static_cast<Script *>(data)->m_passes++;
+}
+
 void Script::start()
 {
+    gui::guard_modals();
     Fl::add_timeout(0.05, tick, this);
 }
 

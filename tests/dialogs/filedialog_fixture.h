@@ -1,8 +1,11 @@
-// Shared pieces of the file dialog tests: a dialog subclass that opens its
-// internals to the tests, readers of its icon grid, and a script of steps
-// run from toolkit timeouts while a dialog (or an alert) blocks the test.
+// Shared pieces of the dialog tests: a file dialog subclass that opens its
+// internals to the tests, readers of its icon grid, a reader of the pixels
+// a window draws, and a script of steps run from toolkit timeouts while a
+// dialog (or an alert) blocks the test.
 #pragma once
 #include "dialogs/sfiledialog.h"
+
+#include <FL/Enumerations.H>
 
 #include <functional>
 #include <string>
@@ -13,7 +16,6 @@ class Fl_Window;
 struct TestDialog : SFileDialog {
     using SFileDialog::SFileDialog;
     using SFileDialog::CANCEL;
-    using SFileDialog::CopyFolder;
     using SFileDialog::Dialog_Mode;
     using SFileDialog::Dir_num;
     using SFileDialog::DRAW;
@@ -64,15 +66,39 @@ struct TestDialog : SFileDialog {
     Fl_Button *entry(const std::string &name) const;
     std::vector<std::string> filterItems() const;
     std::vector<std::string> lookInItems() const;
-    // Shows the window (if needed) and waits until it has drawn, so that a
-    // pending rebuild of the grid has happened.
+    // True once the window is shown and has listed its folder: a rebuild of
+    // the grid happens when the window draws.
+    bool listed();
+    // Waits until the window has drawn, and with it any rebuild of the grid
+    // that a step asked for; fails the test when it does not within 10 s.
+    void waitDrawn();
+    // Shows the window (if needed), then waitDrawn().
     void showAndDraw();
+    // Draws the whole window (into the current drawing target).
+    void paint();
 };
+
+// What a window draws, read back pixel by pixel. paint() draws it into an
+// offscreen image: windows of other tests on the same X server may cover
+// the real one.
+struct Snapshot {
+    Snapshot(Fl_Window *win, const std::function<void()> &paint);
+    unsigned pixel(int x, int y) const;  // 0xRRGGBB
+    bool dark(int x, int y) const;
+    int w, h;
+    std::vector<unsigned char> rgb;
+};
+// 0xRRGGBB of a colour of the toolkit's map.
+unsigned rgb_of(Fl_Color c);
 
 // Runs steps from a toolkit timeout, one per tick, while the test is
 // blocked in a modal loop. then() steps run once; an until() step is tried
-// again on each tick until it returns true. When the script does not end within `limit` seconds every
-// shown window is hidden, so no test hangs on a dialog; timedOut() tells.
+// again on each tick until it returns true. A tick that ran late may be
+// followed by the next one at once, before a modal loop has looked at what
+// the step did: loopRan() waits for that. A message box nobody expects
+// fails the test (see gui::guard_modals). When the script does not end
+// within `limit` seconds every shown window is hidden, so no test hangs on
+// a dialog; timedOut() tells.
 class Script {
 public:
     explicit Script(double limit = 20.0);
@@ -82,12 +108,17 @@ public:
 
     Script &then(std::function<void()> step);
     Script &until(std::function<bool()> cond);
+    // Waits until the event loop has come round twice since this step was
+    // reached: a press queued for a modal loop, or a box closed under it,
+    // has been looked at by then.
+    Script &loopRan();
     void start();
     bool finished() const { return m_next >= m_steps.size(); }
     bool timedOut() const { return m_timedOut; }
 
 private:
     static void tick(void *data);
+    static void count_pass(void *data);
     struct Step {
         std::function<bool()> fn;
         bool once;
@@ -96,6 +127,7 @@ private:
     size_t m_next = 0;
     double m_left;
     bool m_timedOut = false;
+    int m_passes = -1;  // loop passes counted for loopRan(), -1 when not counting
 };
 
 // The shown alert box (the window with a "Close" button other than `except`),

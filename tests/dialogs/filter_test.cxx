@@ -1,6 +1,5 @@
 #include "filedialog_fixture.h"
 
-#include "support/gui.h"
 #include "support/tempdir.h"
 
 #include <FL/Fl_Check_Button.H>
@@ -177,13 +176,13 @@ TEST(FilterMatching, ListingGroupsFilesByTheirFirstPattern)
               d->names());
 
     d->FilterChoice->picked(&d->FilterItem[1]);
-    gui::settle();
+    d->waitDrawn();
     EXPECT_EQ((V{".", "..", "Alpha", "sub", ".hidden.k", "a.dyn", "b.k", "both.dyn.k", "C.K",
                  "d3dump01", "D3DUMP02", "d3plot", "notes.txt", "run_d3dump", "z.DYN"}),
               d->names());
 
     d->FilterChoice->picked(&d->FilterItem[2]);
-    gui::settle();
+    d->waitDrawn();
     EXPECT_EQ((V{".", "..", "Alpha", "sub", "d3dump01", "D3DUMP02", "run_d3dump"}), d->names());
 }
 

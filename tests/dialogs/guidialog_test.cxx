@@ -5,6 +5,7 @@
 #include <FL/Fl_Group.H>
 
 #include <gtest/gtest.h>
+#include <cmath>
 #include <cstring>
 #include <string>
 #include <vector>
@@ -223,6 +224,42 @@ TEST(DialogBuilder, OverLongFieldsAreCutToTheirBuffers)
     ASSERT_NE(nullptr, w);
     EXPECT_EQ(std::string(127, 'L'), w->label());
     EXPECT_EQ(std::string(255, 'T'), w->tooltip());
+}
+
+// Any numbers build a widget FLTK can draw: rectangles are bounded (the
+// group's far edge would overflow int), and box types, label types, fonts
+// and types outside what FLTK draws are replaced.
+TEST(DialogBuilder, HugeNumbersAndUndrawableValuesAreMadeSafe)
+{
+    ScaleGuard guard;
+    TextDialog dlg(description({
+        "ID_G,Group,\"\",49,0,2147483647,2147483647,0,0,49,49,0,0,14,56,0,99,\"\",0",
+        "ID_B,Button,\"b\",2147483647,-2147483648,99999999999,-5,200,255,49,49,7,300,14,56,0,240,\"\",0",
+        "ID_IN,Box,\"in\",8241,5,1,1,2,0,49,49,5,3,14,56,0,1,\"\",0",
+    }));
+    Fl_Widget *g = dlg.getDialogWidget("ID_G");
+    Fl_Widget *b = dlg.getDialogWidget("ID_B");
+    Fl_Widget *in = dlg.getDialogWidget("ID_IN");
+    ASSERT_TRUE(g && b && in);
+    EXPECT_EQ(DLG_MAX_EXTENT, g->w());
+    EXPECT_EQ(DLG_MAX_EXTENT, b->x());
+    EXPECT_EQ(-DLG_MAX_EXTENT, b->y());
+    EXPECT_EQ(DLG_MAX_EXTENT, b->w());
+    EXPECT_EQ(0, b->h());
+    EXPECT_EQ(FL_NO_BOX, b->box());
+    EXPECT_EQ(FL_NO_BOX, static_cast<Fl_Button *>(b)->down_box());
+    EXPECT_EQ(FL_NORMAL_LABEL, b->labeltype());
+    EXPECT_EQ(FL_HELVETICA, b->labelfont());
+    EXPECT_EQ(FL_NORMAL_BUTTON, b->type());  // a window's type is not taken
+    EXPECT_EQ(&dlg, b->parent());
+    EXPECT_EQ(g, in->parent());  // on the group's far edge
+    EXPECT_EQ(FL_NORMAL_LABEL, in->labeltype());  // a list of labels, not text
+    EXPECT_EQ(3, in->labelfont());
+
+    dlg_scale_x = NAN;
+    TextDialog unscaled;
+    EXPECT_EQ(0, unscaled.getDialogWidget("ID_FILE_OK")->x());
+    EXPECT_EQ(0, unscaled.getDialogWidget("ID_FILE_OK")->w());
 }
 
 TEST(DialogBuilder, OnlyTheFirst833BytesAreRead)

@@ -55,6 +55,32 @@ TEST(OpenFileDialog, ChoosingAFileGivesItsPathAndFolder)
     EXPECT_EQ(nullptr, gui::find_window(kTitle));
 }
 
+// Real files whose names the rules for typed names refuse: picked in the
+// grid they are chosen exactly as listed.
+TEST(OpenFileDialog, ListedNamesAreChosenAsTheyAre)
+{
+    TempDir t;
+    const char *names[] = {" lead.k", "trail.k ", "q?.k", "back\\slash.k"};
+    for (const char *name : names)
+        t.write(name, "x");
+    for (const char *name : names) {
+        for (int clicks = 0; clicks < 2; clicks++) {
+            SCOPED_TRACE(std::string("\"") + name + (clicks ? "\" double click" : "\" click, Open"));
+            Buffers b(t.path());
+            Script s;
+            s.until([name]() { return dialog_showing(name) != nullptr; }).then([name, clicks]() {
+                gui::click(entry(name), clicks);
+                if (!clicks)
+                    gui::click(gui::find_button("Open", gui::find_window(kTitle)));
+            });
+            s.start();
+            EXPECT_EQ(1, openfiledialog(kTitle, b.dir, b.pre_dir, "All file(*.*)", -1));
+            EXPECT_TRUE(s.finished());
+            EXPECT_EQ(t.path() + "/" + name, b.dir);
+        }
+    }
+}
+
 TEST(OpenFileDialog, CancelKeepsTheResultButFollowsTheFolder)
 {
     TempDir t;

@@ -48,15 +48,9 @@ struct Session {
     }
 };
 
-bool shown(TestDialog *d)
+bool listed(TestDialog *d)
 {
-    return d->shown() && d->visible() && d->DRAW == 0;
-}
-
-// Waits about n ticks of a script.
-std::function<bool()> pause(int n)
-{
-    return [n]() mutable { return --n <= 0; };
+    return d->listed();
 }
 
 TEST(FileDialogAccept, TypedNameWithEnterAndDoubleClickedFile)
@@ -64,7 +58,7 @@ TEST(FileDialogAccept, TypedNameWithEnterAndDoubleClickedFile)
     Session s;
     TestDialog *d = s.d.get();
     Script script;
-    script.until([d]() { return shown(d); }).then([d]() {
+    script.until([d]() { return listed(d); }).then([d]() {
         d->file_box->value("   case1.k   ");
         gui::send_key(d, FL_Enter);
     });
@@ -78,7 +72,7 @@ TEST(FileDialogAccept, TypedNameWithEnterAndDoubleClickedFile)
     Session again;
     TestDialog *e = again.d.get();
     Script clicks;
-    clicks.until([e]() { return shown(e); }).then([e]() { gui::click(e->entry("deck.k"), 1); });
+    clicks.until([e]() { return listed(e); }).then([e]() { gui::click(e->entry("deck.k"), 1); });
     EXPECT_EQ(1, again.run(clicks));
     EXPECT_STREQ("deck.k", again.name);
     EXPECT_STREQ("deck.k", e->_filename);
@@ -87,16 +81,23 @@ TEST(FileDialogAccept, TypedNameWithEnterAndDoubleClickedFile)
 
 TEST(FileDialogAccept, RefusedNamesKeepTheDialogOpen)
 {
-    const char *refused[] = {"notes.txt", "a*b.k", "missing.k", "a/b:c", "x//y", "q?.k",
-                             "sub\\none", "/no/such/place/"};
-    const char *messages[] = {"Invalide File Name!", "Invalide File Name!", "Invalide File Name!",
-                              "Invalide File Name!", "Invalide File Name!", "Invalide File Name!",
-                              "Invalide Directory Name!", "Invalide Directory Name!"};
+    // Typed, the names of these real files keep the rules for typed names.
+    const char *refused[] = {"notes.txt", "a*b.k",    "missing.k",     "a/b:c",
+                             "x//y",      "q?.k",     " lead.k",       "trail.k ",
+                             "sub\\none", "/no/such/place/", "back\\slash.k"};
+    const char *messages[] = {"Invalide File Name!",      "Invalide File Name!",
+                              "Invalide File Name!",      "Invalide File Name!",
+                              "Invalide File Name!",      "Invalide File Name!",
+                              "Invalide File Name!",      "Invalide File Name!",
+                              "Invalide Directory Name!", "Invalide Directory Name!",
+                              "Invalide Directory Name!"};
     Session s;
+    for (const char *f : {"q?.k", " lead.k", "trail.k ", "back\\slash.k"})
+        s.t.write(f, "x");
     TestDialog *d = s.d.get();
     std::vector<std::string> seen;
     Script script;
-    script.until([d]() { return shown(d); });
+    script.until([d]() { return listed(d); });
     for (const char *name : refused) {
         script.then([d, name]() {
             d->file_box->value(name);
@@ -111,13 +112,42 @@ TEST(FileDialogAccept, RefusedNamesKeepTheDialogOpen)
     }
     script.then([d]() { gui::click(d->CANCEL); });
     EXPECT_EQ(-1, s.run(script));
-    ASSERT_EQ(8u, seen.size());
+    ASSERT_EQ(11u, seen.size());
     for (size_t i = 0; i < seen.size(); i++) {
         SCOPED_TRACE(refused[i]);
         EXPECT_EQ(messages[i], seen[i]);
     }
     EXPECT_STREQ("", s.name);
     EXPECT_EQ(s.top(), s.dir);
+}
+
+// A picked name the user then edits is a typed one, even when the edit
+// gives back the same text.
+TEST(FileDialogAccept, AnEditedPickFollowsTheRulesForTypedNames)
+{
+    Session s;
+    s.t.write(" lead.k", "x");
+    TestDialog *d = s.d.get();
+    std::string told;
+    Script script;
+    script.until([d]() { return listed(d); })
+        .then([d]() {
+            gui::click(d->entry(" lead.k"));
+            EXPECT_STREQ(" lead.k", d->file_box->value());
+            gui::send_key(d, 'x', "x");
+            gui::send_key(d, FL_BackSpace);
+            EXPECT_STREQ(" lead.k", d->file_box->value());
+            gui::click(d->OPEN);
+        })
+        .until([&told]() {
+            if (!shown_alert())
+                return false;
+            told = alert_text();
+            return close_alert();
+        })
+        .then([d]() { gui::click(d->CANCEL); });
+    EXPECT_EQ(-1, s.run(script));
+    EXPECT_EQ("Invalide File Name!", told);
 }
 
 TEST(FileDialogAccept, NameCleaningAndValidation)
@@ -173,7 +203,7 @@ TEST(FileDialogAccept, TypedFoldersMoveTheDialogAndKeepTheText)
     d->showAndDraw();
     d->file_box->value("sub");
     gui::click(d->OPEN);
-    gui::settle();
+    d->waitDrawn();
     EXPECT_EQ(s.top() + "sub/", d->dir_cur);
     EXPECT_STREQ("sub", d->file_box->value());
     EXPECT_TRUE(d->shown());
@@ -182,7 +212,7 @@ TEST(FileDialogAccept, TypedFoldersMoveTheDialogAndKeepTheText)
 
     d->file_box->value(s.top().c_str());
     gui::click(d->OPEN);
-    gui::settle();
+    d->waitDrawn();
     EXPECT_EQ(s.top(), d->dir_cur);
     EXPECT_STREQ(s.top().c_str(), d->file_box->value());
     EXPECT_NE(nullptr, d->entry("case1.k"));
@@ -204,7 +234,7 @@ TEST(FileDialogAccept, SaveModeCompletesTheExtension)
         TestDialog *d = s.d.get();
         d->showAndDraw();
         d->FilterChoice->picked(&d->FilterItem[c.filter]);
-        gui::settle();
+        d->waitDrawn();
         d->file_box->value(c.typed);
         gui::click(d->OPEN);
         EXPECT_EQ(1, d->usr_ans);
@@ -218,15 +248,15 @@ TEST(FileDialogAccept, ImportModeReturnsTwoAndGoesOn)
     Session s(FD_IMPORT);
     TestDialog *d = s.d.get();
     Script script;
-    script.until([d]() { return shown(d); })
-        .then([d]() { gui::click(d->IMPORT); })  // an empty field: nothing happens
-        .until(pause(4))
+    script.until([d]() { return listed(d); })
         .then([d]() {
+            gui::click(d->IMPORT);  // an empty field: nothing happens
             EXPECT_TRUE(d->shown());
+            EXPECT_EQ(0, d->usr_ans);
             d->file_box->value("sub");
             gui::click(d->OPEN);
         })
-        .until([d]() { return shown(d); })
+        .until([d]() { return listed(d); })
         .then([d]() { gui::send_key(d, FL_Escape); });
     EXPECT_EQ(-1, s.run(script));
     EXPECT_EQ(s.top() + "sub/", s.dir);
@@ -234,7 +264,7 @@ TEST(FileDialogAccept, ImportModeReturnsTwoAndGoesOn)
     Session i(FD_IMPORT);
     TestDialog *e = i.d.get();
     Script imp;
-    imp.until([e]() { return shown(e); }).then([e]() {
+    imp.until([e]() { return listed(e); }).then([e]() {
         e->file_box->value("deck.k");
         gui::click(e->IMPORT);
     });
@@ -245,7 +275,7 @@ TEST(FileDialogAccept, ImportModeReturnsTwoAndGoesOn)
     EXPECT_EQ(i.top(), e->dir_cur);
     Script more;
     more.then([e]() { gui::click(e->entry("sub"), 1); })
-        .until([e]() { return shown(e) && e->entry("..") && !e->entry("deck.k"); })
+        .until([e]() { return listed(e) && e->entry("..") && !e->entry("deck.k"); })
         .then([e]() { gui::click(e->CANCEL); });
     EXPECT_EQ(-1, i.run(more));
     EXPECT_EQ(i.top() + "sub/", i.dir);
@@ -256,7 +286,7 @@ TEST(FileDialogAccept, ImportModeReturnsTwoAndGoesOn)
     a->showAndDraw();
     EXPECT_EQ(nullptr, a->entry("notes.txt"));
     gui::click(a->chk_filter);
-    gui::settle();
+    a->waitDrawn();
     EXPECT_NE(nullptr, a->entry("notes.txt"));
 }
 
@@ -267,7 +297,7 @@ TEST(FileDialogAccept, CancelAndEmptyEnterGiveMinusOne)
         Session s;
         TestDialog *d = s.d.get();
         Script script;
-        script.until([d]() { return shown(d); }).then([d, how]() {
+        script.until([d]() { return listed(d); }).then([d, how]() {
             if (how == 0)
                 gui::click(d->CANCEL);
             else if (how == 1)
@@ -295,7 +325,7 @@ TEST(FileDialogModal, TakesOverFromAnOpenModalWindowWithTheFocusOnTheName)
     Fl_Window *modal = nullptr;
     Fl_Widget *focus = nullptr;
     Script script;
-    script.until([d]() { return shown(d); }).then([&, d]() {
+    script.until([d]() { return listed(d); }).then([&, d]() {
         modal = Fl::modal();
         focus = Fl::focus();
         gui::click(d->CANCEL);
@@ -311,7 +341,7 @@ TEST(FileDialogEnter, EachPressIsHandledOnce)
     std::unique_ptr<Fl_Window> other(new Fl_Window(10, 10, 100, 100, "other"));
     other->end();
     other->show();
-    gui::settle();
+    ASSERT_TRUE(gui::wait_drawn(other.get()));
     // The key that opened the dialog was Enter.
     gui::send_key(other.get(), FL_Enter);
     ASSERT_EQ(FL_Enter, Fl::event_key());
@@ -321,10 +351,11 @@ TEST(FileDialogEnter, EachPressIsHandledOnce)
     int alerts = 0;
     bool again = false;
     Script script;
-    script.until([d]() { return shown(d); })
-        .until(pause(10))
+    // Listed, the dialog has been round its loop: an Enter acting again
+    // would have closed it by now.
+    script.until([d]() { return listed(d); })
         .then([d]() {
-            EXPECT_TRUE(d->shown());
+            EXPECT_EQ(0, d->usr_ans);
             d->file_box->value("missing.k");
             gui::send_key(d, FL_Enter);
         })
@@ -336,11 +367,9 @@ TEST(FileDialogEnter, EachPressIsHandledOnce)
             gui::send_key(a, FL_Enter);  // dismissed with Enter
             return true;
         })
-        .until([&again, n = 10]() mutable {
-            again = again || shown_alert() != nullptr;
-            return --n <= 0;
-        })
-        .then([d]() {
+        .loopRan()
+        .then([&again, d]() {
+            again = shown_alert() != nullptr;
             d->file_box->value("case1.k");
             gui::send_key(d, FL_Enter);
         });
@@ -374,13 +403,13 @@ TEST(FileDialogNewFolder, WaitsOnAShownNameThenCreatesAndEnters)
             input->value("sub");
             gui::click(gui::find_button("OK", small));
         })
-        .until(pause(4))
+        .loopRan()
         .then([&]() {
             EXPECT_TRUE(small->shown());
             input->value("  ");
             gui::click(gui::find_button("OK", small));
         })
-        .until(pause(4))
+        .loopRan()
         .then([&]() {
             EXPECT_TRUE(small->shown());
             input->value(" fresh ");
@@ -390,7 +419,7 @@ TEST(FileDialogNewFolder, WaitsOnAShownNameThenCreatesAndEnters)
     d->file_box->value("typed");
     gui::click(d->NEWDIR);
     EXPECT_TRUE(script.finished());
-    gui::settle();
+    d->waitDrawn();
     EXPECT_TRUE(file_exists(s.top() + "fresh"));
     EXPECT_EQ(s.top() + "fresh/", d->dir_cur);
     EXPECT_EQ(s.top() + "fresh/", d->lookInItems()[0]);
@@ -458,7 +487,6 @@ TEST(FileDialogNewFolder, FailedMkdirIsToldAndTheFolderKept)
             });
         script.start();
         gui::click(d->NEWDIR);
-        gui::settle();
         EXPECT_TRUE(script.finished());
         EXPECT_EQ(0u, text.find("Create Directory Failed!\n" + s.top() + name));
         EXPECT_EQ(s.top(), d->dir_cur);
@@ -489,7 +517,7 @@ TEST(FileDialogChoices, LookInEntriesAndTheirParentheses)
         snprintf(d->drivename[1], FD_PATH_SIZE, "%s", c.text.c_str());
         d->FileChoice->value(0);
         d->FileChoice->picked(&d->FileItem[1]);
-        gui::settle();
+        d->waitDrawn();
         EXPECT_EQ(c.dir_cur.empty() ? before : c.dir_cur, d->dir_cur);
         EXPECT_EQ(c.item, d->drivename[1]);
         if (!c.dir_cur.empty()) {
@@ -526,7 +554,7 @@ TEST(FileDialogResults, AccessorsAndSettings)
     d->FilterChoice->picked(&d->FilterItem[1]);
     EXPECT_EQ(1, d->GetFilterIndex());
     d->SetWinFilter("Text(*.txt)|Gz(*.gz)");
-    gui::settle();
+    d->waitDrawn();
     EXPECT_EQ((std::vector<std::string>{"Text(*.txt)", "Gz(*.gz)"}), d->filterItems());
     EXPECT_EQ(0, d->GetFilterIndex());
     EXPECT_EQ(1, d->checked);

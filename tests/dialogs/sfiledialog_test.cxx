@@ -69,7 +69,7 @@ void double_click(TestDialog &d, const std::string &name)
     Fl_Button *b = d.entry(name);
     ASSERT_NE(nullptr, b) << name;
     gui::click(b, 1);
-    gui::settle();
+    d.waitDrawn();
 }
 
 TEST(FileDialogLayout, ModesTitlesAndButtons)
@@ -270,12 +270,38 @@ TEST(FileDialogListing, FolderRemovedAfterChoosingShowsTheWayOut)
     ASSERT_EQ((std::vector<std::string>{".", ".."}), d->names());
     ASSERT_EQ(0, rmdir(gone.c_str()));
     d->FilterChoice->picked(&d->FilterItem[1]);  // re-lists
-    gui::settle();
+    d->waitDrawn();
     EXPECT_EQ((std::vector<std::string>{".", ".."}), d->names());
     EXPECT_EQ(2, d->Dir_num);
     double_click(*d, "..");
     EXPECT_EQ(t.path() + "/", d->dir_cur);
     EXPECT_EQ((std::vector<std::string>{".", "..", "back.k"}), d->names());
+}
+
+// A link that cannot be followed names nothing to open: it is not listed,
+// and typing its name is refused like any name the grid does not show.
+TEST(FileDialogListing, LinksThatLeadNowhereAreLeftOut)
+{
+    TempDir t;
+    t.write("file.k", "x");
+    t.mkdir("folder");
+    const char *links[][2] = {{"loop", "loop"}, {"nowhere", "dangling"}, {"file.k", "to_file"},
+                              {"folder", "to_folder"}};
+    for (const auto &link : links)
+        ASSERT_EQ(0, symlink(link[0], t.file(link[1]).c_str()));
+    Buffers b(t.path());
+    auto d = open_dialog(b);
+    d->FilterChoice->value(1);  // All file(*.*)
+    d->showAndDraw();
+    EXPECT_EQ((std::vector<std::string>{".", "..", "folder", "to_folder", "file.k", "to_file"}),
+              d->names());
+    EXPECT_EQ(4, d->Dir_num);
+    gui::ButtonPresser close("Close");
+    d->file_box->value("loop");
+    gui::click(d->OPEN);
+    EXPECT_EQ(1, close.presses());
+    EXPECT_TRUE(close.saw("Invalide File Name!"));
+    EXPECT_EQ(0, d->usr_ans);
 }
 
 // Root reads every folder, so the unreadable case runs in a child that has
@@ -341,7 +367,6 @@ TEST(FileDialogNavigation, RootFolderAndPathTexts)
     EXPECT_FALSE(d->UPDIR->active());
     EXPECT_FALSE(d->LASTDIR->active());
     gui::click(d->UPDIR);
-    gui::settle();
     EXPECT_STREQ("/", d->dir_cur);
     EXPECT_EQ(nullptr, d->cur_node);
 
@@ -377,13 +402,11 @@ TEST(FileDialogNavigation, UpBackAndHistory)
     EXPECT_EQ(top + "sub/", d->lookInItems()[0]);
 
     gui::click(d->entry("deeper"));  // one click only highlights
-    gui::settle();
     EXPECT_EQ(top + "sub/", d->dir_cur);
     EXPECT_EQ(2, d->cur_check);
     EXPECT_EQ(1, d->entry("deeper")->value());
     EXPECT_EQ(FL_WHITE, d->entry("deeper")->labelcolor());
     gui::click(d->entry(".."));
-    gui::settle();
     EXPECT_EQ(0, d->entry("deeper")->value());
     EXPECT_EQ(FL_BLACK, d->entry("deeper")->labelcolor());
     double_click(*d, ".");
@@ -391,7 +414,7 @@ TEST(FileDialogNavigation, UpBackAndHistory)
 
     double_click(*d, "deeper");
     gui::click(d->UPDIR);
-    gui::settle();
+    d->waitDrawn();
     EXPECT_EQ(top + "sub/", d->dir_cur);
     double_click(*d, "..");
     EXPECT_EQ(top, d->dir_cur);
@@ -402,7 +425,7 @@ TEST(FileDialogNavigation, UpBackAndHistory)
         SCOPED_TRACE(expected);
         ASSERT_TRUE(d->LASTDIR->active());
         gui::click(d->LASTDIR);
-        gui::settle();
+        d->waitDrawn();
         EXPECT_EQ(expected, d->dir_cur);
     }
     EXPECT_FALSE(d->LASTDIR->active());
@@ -433,7 +456,7 @@ TEST(FileDialogNavigation, NamesAreTakenAsTheyAre)
         double_click(*d, folder);
         EXPECT_EQ(t.path() + "/" + folder + "/", d->dir_cur);
         gui::click(d->LASTDIR);
-        gui::settle();
+        d->waitDrawn();
     }
 }
 
@@ -484,6 +507,39 @@ TEST(FileDialogGrid, EntriesPerColumnFollowTheScreenWidth)
     EXPECT_EQ((27 / perColumn + 1) * pitch + 18, d->FolderContain->w());
 }
 
+// A highlighted entry is drawn as a dark-blue block behind white text.
+TEST(FileDialogDrawing, HighlightedEntryIsADarkBlueBlock)
+{
+    TempDir t;
+    t.write("deck.k", "x");
+    Buffers b(t.path());
+    auto d = open_dialog(b);
+    d->showAndDraw();
+    Fl_Button *e = d->entry("deck.k");
+    ASSERT_NE(nullptr, e);
+    TestDialog *dlg = d.get();
+    // Pixels of the entry's rectangle in each colour.
+    auto count = [e](const Snapshot &s, unsigned colour) {
+        int n = 0;
+        for (int y = e->y(); y < e->y() + e->h(); y++)
+            for (int x = e->x(); x < e->x() + e->w(); x++)
+                n += s.pixel(x, y) == colour;
+        return n;
+    };
+    const unsigned blue = rgb_of(FL_DARK_BLUE), white = rgb_of(FL_WHITE);
+    const int area = e->w() * e->h();
+    Snapshot plain(dlg, [dlg]() { dlg->paint(); });
+    EXPECT_EQ(0, count(plain, blue));
+    EXPECT_GT(count(plain, white), area / 2);
+
+    gui::click(e);
+    Snapshot lit(dlg, [dlg]() { dlg->paint(); });
+    EXPECT_GT(count(lit, blue), area / 2);
+    EXPECT_GT(count(lit, white), 0) << "the name is white on the block";
+    EXPECT_EQ(blue, lit.pixel(e->x(), e->y()));
+    EXPECT_EQ(blue, lit.pixel(e->x() + e->w() - 1, e->y() + e->h() - 1));
+}
+
 TEST(FileDialogGrid, TwoThousandFiles)
 {
     TempDir t;
@@ -496,7 +552,7 @@ TEST(FileDialogGrid, TwoThousandFiles)
     EXPECT_EQ("case0.k", d->names()[2]);
     EXPECT_EQ("case1999.k", d->names().back());
     d->FilterChoice->picked(&d->FilterItem[1]);
-    gui::settle();
+    d->waitDrawn();
     EXPECT_EQ(2002, d->Elem_num);
 }
 

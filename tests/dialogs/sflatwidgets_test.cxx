@@ -1,5 +1,6 @@
 #include "dialogs/sflatwidgets.h"
 
+#include "filedialog_fixture.h"
 #include "support/gui.h"
 
 // Before the X11 headers (through fl_draw.H), whose macros clash with it.
@@ -15,8 +16,7 @@
 
 namespace {
 
-// A window that can be drawn into an offscreen image: other tests may run
-// at the same time on the same X server, and their windows may cover ours.
+// A window that can be drawn into an offscreen image.
 struct PaintWindow : Fl_Window {
     using Fl_Window::Fl_Window;
     void paint()
@@ -27,35 +27,9 @@ struct PaintWindow : Fl_Window {
     }
 };
 
-// What the window draws, pixel by pixel.
-struct Screen {
-    int w, h;
-    std::vector<unsigned char> rgb;
-    explicit Screen(PaintWindow *win) : w(win->w()), h(win->h()), rgb((size_t)w * h * 3)
-    {
-        win->make_current();
-        Fl_Offscreen off = fl_create_offscreen(w, h);
-        fl_begin_offscreen(off);
-        win->paint();
-        fl_read_image(rgb.data(), 0, 0, w, h);
-        fl_end_offscreen();
-        fl_delete_offscreen(off);
-    }
-    unsigned pixel(int x, int y) const
-    {
-        const unsigned char *p = &rgb[((size_t)y * w + x) * 3];
-        return (unsigned)p[0] << 16 | (unsigned)p[1] << 8 | p[2];
-    }
-    bool dark(int x, int y) const
-    {
-        const unsigned char *p = &rgb[((size_t)y * w + x) * 3];
-        return p[0] < 90 && p[1] < 90 && p[2] < 90;
-    }
-};
-
-unsigned rgb_of(Fl_Color c)
+Snapshot shot(PaintWindow *win)
 {
-    return Fl::get_color(c) >> 8;
+    return Snapshot(win, [win]() { win->paint(); });
 }
 
 Fl_Menu_Item long_items[] = {
@@ -73,8 +47,7 @@ struct MenuWindow {
         menu->labelsize(labelsize);
         win->end();
         win->show();
-        gui::wait_for(5.0, [](void *w) { return ((Fl_Window *)w)->visible() != 0; }, win.get());
-        gui::settle();
+        EXPECT_TRUE(gui::wait_drawn(win.get()));
     }
 };
 
@@ -98,7 +71,7 @@ TEST(SMenubar, DrawsAnEngravedTriangleAndClipsTheItemText)
         SCOPED_TRACE(c.labelsize);
         MenuWindow mw(c.labelsize);
         mw.menu->menu(long_items);
-        Screen s(mw.win.get());
+        Snapshot s = shot(mw.win.get());
         const int X = 10 + 150 - 2 * c.H, Y = 10 + (30 - c.H) / 2;
         const unsigned dark3 = rgb_of(FL_DARK3), light3 = rgb_of(FL_LIGHT3);
         EXPECT_EQ(dark3, s.pixel(X, Y));
@@ -129,7 +102,7 @@ TEST(SMenubar, FlatBoxNoChoiceAndPopUpTypes)
     MenuWindow mw;
     mw.menu->add("Only");  // added items leave nothing chosen
     ASSERT_EQ(nullptr, mw.menu->mvalue());
-    Screen empty(mw.win.get());
+    Snapshot empty = shot(mw.win.get());
     int text = 0;
     for (int y = 13; y < 37; y++)
         for (int x = 14; x < 120; x++)
@@ -139,7 +112,7 @@ TEST(SMenubar, FlatBoxNoChoiceAndPopUpTypes)
 
     mw.menu->value(0);
     mw.menu->box(FL_FLAT_BOX);
-    Screen flat(mw.win.get());
+    Snapshot flat = shot(mw.win.get());
     for (int y = 10; y < 40; y++)
         for (int x = 10; x < 160; x++)
             ASSERT_EQ(rgb_of(FL_WHITE), flat.pixel(x, y)) << x << "," << y;
@@ -147,7 +120,7 @@ TEST(SMenubar, FlatBoxNoChoiceAndPopUpTypes)
     mw.menu->box(FL_DOWN_BOX);
     mw.menu->type(Fl_Menu_Button::POPUP1);
     mw.win->color(FL_RED);
-    Screen hidden(mw.win.get());
+    Snapshot hidden = shot(mw.win.get());
     EXPECT_EQ(rgb_of(FL_RED), hidden.pixel(140, 20));
     EXPECT_EQ(rgb_of(FL_RED), hidden.pixel(80, 25));
 }
@@ -157,7 +130,7 @@ TEST(SMenubar, ValueChangesOnlyToAnotherRealItem)
     MenuWindow mw;
     mw.menu->menu(long_items);
     ASSERT_EQ(0, mw.menu->value());
-    gui::settle();
+    ASSERT_TRUE(gui::wait_drawn(mw.win.get()));
     ASSERT_EQ(0, mw.menu->damage());
     EXPECT_EQ(0, mw.menu->value(-1));
     EXPECT_EQ(0, mw.menu->value(2));  // the terminating item
@@ -243,7 +216,7 @@ TEST(SButton, RaisedOnlyWhileThePointerIsOver)
     SButton *b = new SButton(10, 10, 22, 22);
     win->end();
     win->show();
-    gui::settle();
+    ASSERT_TRUE(gui::wait_drawn(win.get()));
     EXPECT_EQ(FL_FLAT_BOX, b->box());
     EXPECT_EQ(nullptr, b->label());
     static int fired;

@@ -4,8 +4,10 @@
 
 #include <gtest/gtest.h>
 #include <cstring>
+#include <memory>
 #include <string>
 #include <unistd.h>
+#include <vector>
 
 namespace {
 
@@ -75,15 +77,24 @@ TEST(LanguageFormat, OverLongInputStaysInItsBuffers)
     EXPECT_EQ(std::string(127, '7'), f.values[0]);
     EXPECT_EQ("X_%V_Y", f.key);
 
-    char input[LANG_LINE_SIZE];
-    std::string words;
-    while (words.size() < 1000)
-        words += "abcdefghi ";
-    snprintf(input, sizeof input, "%s", words.c_str());
-    char key[LANG_LINE_SIZE];
-    char values[LANG_MAX_VALUES][LANG_VALUE_SIZE];
-    language_format(input, key, values);
-    EXPECT_LE(strlen(key), (size_t)LANG_LINE_SIZE - 1);
+    // Each value word "1" grows into "%V": a message that fills its buffer
+    // gives a key longer than the key buffer, which is cut to it. The
+    // buffers are heap blocks of their exact sizes, so that the address
+    // checker catches a write past any of them.
+    std::string ones;
+    while (ones.size() + 2 < LANG_LINE_SIZE)
+        ones += "1 ";
+    std::vector<char> input(ones.begin(), ones.end());
+    input.push_back('\0');
+    std::vector<char> key(LANG_LINE_SIZE);
+    std::unique_ptr<char[][LANG_VALUE_SIZE]> values(new char[LANG_MAX_VALUES][LANG_VALUE_SIZE]);
+    language_format(input.data(), key.data(), values.get());
+    std::string full;
+    for (size_t i = 0; i < ones.size() / 2; i++)
+        full += i ? "_%V" : "%V";
+    ASSERT_GT(full.size(), (size_t)LANG_LINE_SIZE);
+    EXPECT_EQ(full.substr(0, LANG_LINE_SIZE - 1), key.data());
+    EXPECT_STREQ("1", values[LANG_MAX_VALUES - 1]);
 }
 
 TEST(FieldReaders, KeywordsAndIntegers)

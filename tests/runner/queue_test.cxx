@@ -155,12 +155,20 @@ TEST_F(QueueTest, NamesWithDotsAndRefusedFiles)
         add_job("noext");
         EXPECT_TRUE(close.saw("The file read is not a *.k file!"));
     }
-    // A listed file that cannot be opened: a link whose target is gone.
+    // A listed file that cannot be opened: a link whose target goes away
+    // once the dialog has listed it (a link that leads nowhere is not listed).
     g_filetype = 0;
+    home.write("jobs/nowhere.k", "x");
     ASSERT_EQ(0, symlink((jobs + "nowhere.k").c_str(), (jobs + "gone.k").c_str()));
     {
         gui::ButtonPresser close("Close");
-        add_job("gone.k");
+        Answer dialog("Select Dyna Files", [this](Fl_Window *win) {
+            ASSERT_TRUE(gui::wait_drawn(win));
+            ASSERT_EQ(0, unlink((jobs + "nowhere.k").c_str()));
+            open_file("gone.k")(win);
+        });
+        wnd->real_add_cb();
+        EXPECT_TRUE(dialog.done());
         EXPECT_TRUE(close.saw("Read file failed!"));
     }
     EXPECT_EQ(1, wnd->m_grid->GetRows());
