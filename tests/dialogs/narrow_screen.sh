@@ -13,9 +13,13 @@ cleanup() {
 }
 trap cleanup EXIT
 mkfifo "$dir/displayfd"
-Xvfb -displayfd 3 -screen 0 500x600x24 -nolisten tcp -noreset 3>"$dir/displayfd" 2>/dev/null &
+Xvfb -displayfd 3 -screen 0 500x600x24 -nolisten tcp -noreset 3>"$dir/displayfd" \
+    2>"$dir/xvfb.log" &
 xvfb=$!
-read -r num <"$dir/displayfd"
+num=
+read -r num <"$dir/displayfd" || true
+# A server that did not come up says why in its own words.
+[ -n "$num" ] || { cat "$dir/xvfb.log" >&2; echo "FAIL: the X server did not start" >&2; exit 1; }
 DISPLAY=":$num" "$WENDLE_BUILD_DIR/tests/test_dialogs" \
     --gtest_filter='FileDialogGrid.*:FileDialogLayout.*:FileDialogListing.FoldersFirst*:-*1280*'
 echo PASS

@@ -94,7 +94,12 @@ e2e_wm_close() { "$WM_CLOSE" "$1"; }
 e2e_type_into() {
     local id
     id=$(e2e_wait_window "$1")
-    sleep 0.3
+    # A file dialog lists its folder when it first draws: its first entry's
+    # icon is then on screen.
+    for _ in $(seq 100); do
+        e2e_has_ink "$id" 15 43 13 13 && break
+        sleep 0.1
+    done
     # Return through the keyboard, not sent to the window: the dialog is
     # gone before the key's release would reach it.
     xdotool windowfocus --sync "$id" type --delay 20 "$2"

@@ -251,10 +251,14 @@ static void guard_tick(void *)
         else
             box->hide();
         // Whatever dialog the box came from would wait for steps that are
-        // over: close them all, and the calls blocked in them return.
+        // over: close them all, and the calls blocked in them return. They
+        // are collected first: hiding one takes it out of the window list.
+        std::vector<Fl_Window *> dialogs;
         for (Fl_Window *win = Fl::first_window(); win; win = Fl::next_window(win))
             if (win != box && win->modal())
-                win->hide();
+                dialogs.push_back(win);
+        for (Fl_Window *win : dialogs)
+            win->hide();
         s_seen = nullptr;
     }
     Fl::repeat_timeout(0.25, guard_tick);
