@@ -10,43 +10,11 @@
 
 #include "foundation/comfunction.h"
 #include "runner/deck_name.h"
+#include "support/line_rules.h"
 
 namespace {
 
 std::string g_path;
-
-int by_lines(const uint8_t *data, size_t size, std::string *name)
-{
-    name->clear();
-    FILE *fp = fmemopen(const_cast<uint8_t *>(data), size, "r");
-    if (!fp)
-        return 0;
-    char line[READ_LINE_MAX + 1];
-    bool armed = false;
-    int found = 0;
-    while (!found && read_line(fp, line) != -1) {
-        if (strlen(line) > READ_LINE_MAX)
-            abort();
-        bool keyword = strncmp(line, "*KEYWORD_ID", 11) == 0;
-        if (armed && !keyword) {
-            found = strchr(line, '/') ? -1 : 1;
-            bool run = false;
-            for (const char *p = line; *p; p++) {
-                bool blank = *p == ' ' || *p == '\t';
-                if (!blank || !run)
-                    *name += blank ? '_' : *p;
-                run = blank;
-            }
-            if (!name->empty() && name->back() == '_')
-                name->pop_back();
-        }
-        armed = armed || keyword;
-    }
-    fclose(fp);
-    if (found != 1)
-        name->clear();
-    return found == 1;
-}
 
 } // namespace
 
@@ -65,7 +33,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
         abort();
 
     std::string want;
-    int expect = by_lines(data, size, &want);
+    int expect = deck_name_by_lines(std::string((const char *)data, size), &want);
     DeckNameScan scan;
     if (scan.Open(g_path.c_str()))
         while (!scan.Step(slice)) {

@@ -10,23 +10,11 @@
 
 #include "foundation/comfunction.h"
 #include "runner/message_watch.h"
+#include "support/line_rules.h"
 
 namespace {
 
 std::string g_path;
-
-int full_read(const std::string &text)
-{
-    if (text.empty())
-        return -1;
-    FILE *fp = fmemopen(const_cast<char *>(text.data()), text.size(), "r");
-    char line[READ_LINE_MAX + 1];
-    int code = -1;
-    while (code == -1 && read_line(fp, line) != -1)
-        code = JudgeMessageLine(line);
-    fclose(fp);
-    return code;
-}
 
 } // namespace
 
@@ -88,7 +76,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
         bool more = true;
         while (more)
             code = watch.Check(slice, &more);
-        if (code != full_read(text))
+        if (code != full_message_read(text))
             abort();
     }
     return 0;

@@ -9,29 +9,15 @@
 #include <cstdio>
 #include <cstring>
 #include <random>
-#include <regex>
 #include <string>
 
 #include "foundation/comfunction.h"
 #include "runner/deck_name.h"
 #include "runner/message_watch.h"
+#include "support/line_rules.h"
 #include "support/tempdir.h"
 
 namespace {
-
-// The first deciding line of text, read as the check reads a file.
-int full_read(const std::string &text)
-{
-    FILE *fp = fmemopen(const_cast<char *>(text.data()), text.size(), "r");
-    if (!fp)
-        return -1;  // an empty text
-    char line[READ_LINE_MAX + 1];
-    int code = -1;
-    while (code == -1 && read_line(fp, line) != -1)
-        code = JudgeMessageLine(line);
-    fclose(fp);
-    return code;
-}
 
 using namespace std::string_literals;
 
@@ -156,7 +142,7 @@ TEST(MessageWatch, AgreesWithAFullReadOverRandomHistories)
             int code = look(w, rng);
             // A missing file is created empty by the look.
             h.exists = true;
-            ASSERT_EQ(full_read(h.text), code) << "seed " << seed << " step " << step;
+            ASSERT_EQ(full_message_read(h.text), code) << "seed " << seed << " step " << step;
         }
     }
 }
@@ -180,7 +166,7 @@ TEST(MessageWatch, AnEarlierRunsContentDecidesNothing)
             h.exists = true;
             kept = kept && same && h.text.compare(0, base.size(), base) == 0 && h.text.size() >= base.size();
             std::string counted = kept ? h.text.substr(base.size()) : h.text;
-            ASSERT_EQ(full_read(counted), code) << "seed " << seed << " step " << step;
+            ASSERT_EQ(full_message_read(counted), code) << "seed " << seed << " step " << step;
         }
     }
 }
@@ -206,32 +192,6 @@ TEST(MessageWatch, NoFolderAndABigFileInSlices)
     } while (more);
     EXPECT_EQ(0, code);
     EXPECT_EQ(4, slices);
-}
-
-// The message name of a deck by the rules, with one read_line after another.
-int deck_name_by_lines(const std::string &path, std::string *name)
-{
-    name->clear();
-    FILE *fp = fopen(path.c_str(), "r");
-    if (!fp)
-        return 0;
-    char line[READ_LINE_MAX + 1];
-    bool armed = false;
-    int found = 0;
-    while (!found && read_line(fp, line) != -1) {
-        bool keyword = strncmp(line, "*KEYWORD_ID", 11) == 0;
-        if (armed && !keyword) {
-            found = strchr(line, '/') ? -1 : 1;
-            *name = std::regex_replace(line, std::regex("[ \t]+"), "_");
-            if (!name->empty() && name->back() == '_')
-                name->pop_back();
-        }
-        armed = armed || keyword;
-    }
-    fclose(fp);
-    if (found != 1)
-        name->clear();
-    return found == 1;
 }
 
 const std::string kDeckLines[] = {
@@ -275,7 +235,7 @@ TEST(DeckName, AgreesWithTheLineRulesOverRandomHistories)
             utimensat(AT_FDCWD, path.c_str(), t, 0);
 
             std::string want, got;
-            int expect = deck_name_by_lines(path, &want);
+            int expect = deck_name_by_lines(read_file(path), &want);
             ASSERT_EQ(expect, DeckMessageName(cache, path.c_str(), &got))
                 << "seed " << seed << " step " << step;
             ASSERT_EQ(want, got) << "seed " << seed << " step " << step;
