@@ -6,17 +6,13 @@
 #include <FL/Fl_Input.H>
 
 #include <cstdio>
-#include <cstdlib>
-#include <cstring>
 #include <string>
 #include <sys/stat.h>
-#include <unistd.h>
 
 #include "foundation/comfunction.h"
 #include "foundation/safe_write.h"
-#include "runner/settings_file.h"
 #include "grid/fltk_grid.h"
-
+#include "runner/settings_file.h"
 
 void guiMainWnd::InitJobSub()
 {
