@@ -10,39 +10,29 @@
 
 #include "foundation/comfunction.h"
 #include "runner/deck_name.h"
+#include "fuzz_check.h"
 #include "support/line_rules.h"
-
-namespace {
-
-std::string g_path;
-
-} // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
 {
-    if (g_path.empty()) {
-        char dir[] = "/tmp/wendle-fuzz-deck.XXXXXX";
-        if (!mkdtemp(dir))
-            abort();
-        g_path = std::string(dir) + "/deck.k";
-    }
+    const std::string &path = fuzz_scratch_file("deck.k");
     // The first byte chooses the slice size.
     size_t slice = size ? (size_t)data[0] % 64 + 1 : 1;
-    FILE *fp = fopen(g_path.c_str(), "w");
+    FILE *fp = fopen(path.c_str(), "w");
     if (!fp || fwrite(data, 1, size, fp) != size || fclose(fp) != 0)
         abort();
 
     std::string want;
     int expect = deck_name_by_lines(std::string((const char *)data, size), &want);
     DeckNameScan scan;
-    if (scan.Open(g_path.c_str()))
+    if (scan.Open(path.c_str()))
         while (!scan.Step(slice)) {
         }
     if ((expect == 1) != scan.Found() || want != scan.Name())
         abort();
     DeckNameCache cache;
     std::string name;
-    if (DeckMessageName(cache, g_path.c_str(), &name) != expect || name != want)
+    if (DeckMessageName(cache, path.c_str(), &name) != expect || name != want)
         abort();
     return 0;
 }

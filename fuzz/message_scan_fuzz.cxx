@@ -10,28 +10,18 @@
 
 #include "foundation/comfunction.h"
 #include "runner/message_watch.h"
+#include "fuzz_check.h"
 #include "support/line_rules.h"
-
-namespace {
-
-std::string g_path;
-
-} // namespace
 
 // The input is a list of steps: a byte for the kind of change and the
 // slice size, a byte for a length, then that many bytes of text.
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
 {
-    if (g_path.empty()) {
-        char dir[] = "/tmp/wendle-fuzz-messag.XXXXXX";
-        if (!mkdtemp(dir))
-            abort();
-        g_path = std::string(dir) + "/messag";
-    }
-    unlink(g_path.c_str());
+    const std::string &path = fuzz_scratch_file("messag");
+    unlink(path.c_str());
     std::string text;
     MessageWatch watch;
-    watch.Start(g_path, false);
+    watch.Start(path, false);
     size_t at = 0;
     while (at + 2 <= size) {
         int kind = data[at] & 3;
@@ -45,23 +35,23 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
         int fd = -1;
         switch (kind) {
         case 0:  // appended
-            fd = open(g_path.c_str(), O_WRONLY | O_APPEND | O_CREAT, 0644);
+            fd = open(path.c_str(), O_WRONLY | O_APPEND | O_CREAT, 0644);
             text += bytes;
             break;
         case 1:  // cut to a length
-            if (truncate(g_path.c_str(), (off_t)(len % (text.size() + 1))) == 0)
+            if (truncate(path.c_str(), (off_t)(len % (text.size() + 1))) == 0)
                 text.resize(len % (text.size() + 1));
             bytes.clear();
             break;
         case 2:  // rewritten from its start
-            fd = open(g_path.c_str(), O_WRONLY | O_CREAT, 0644);
+            fd = open(path.c_str(), O_WRONLY | O_CREAT, 0644);
             if (text.size() < bytes.size())
                 text.resize(bytes.size());
             text.replace(0, bytes.size(), bytes);
             break;
         default:  // replaced by another file
-            unlink(g_path.c_str());
-            fd = open(g_path.c_str(), O_WRONLY | O_CREAT, 0644);
+            unlink(path.c_str());
+            fd = open(path.c_str(), O_WRONLY | O_CREAT, 0644);
             text = bytes;
             break;
         }
