@@ -192,9 +192,22 @@ Fl_Fltkgrid::~Fl_Fltkgrid()
 
 int Fl_Fltkgrid::handle(int event)
 {
-    if (event == FL_PUSH)
+    if (event == FL_PUSH) {
         gridClick(Fl::event_x(), Fl::event_y());
+        // The right button selects like any push, then offers the owner's
+        // menu instead of reaching the cell (a choice would open its own).
+        if (Fl::event_button() == FL_RIGHT_MOUSE && m_contextCb) {
+            m_contextCb(this, m_contextData);
+            return 1;
+        }
+    }
     return Fl_Group::handle(event);
+}
+
+void Fl_Fltkgrid::SetContextMenu(Fl_Callback *cb, void *data)
+{
+    m_contextCb = cb;
+    m_contextData = data;
 }
 
 // How far the content has been scrolled from where it was laid out. The

@@ -102,6 +102,10 @@ public:
     // ry lies above the grid.
     int getRowCol(int rx, int ry, int *row, int *col);
     static void choice_cb(Fl_Widget *w, void *data);
+    // cb(grid, data) runs on a push of the right mouse button, once the
+    // push has selected the row under it; the owner shows its menu there.
+    void SetContextMenu(Fl_Callback *cb, void *data);
+
     // The pointer shape the header cells last asked for (FL_CURSOR_DEFAULT
     // or FL_CURSOR_WE).
     Fl_Cursor GetHeadCursor() const;
@@ -150,4 +154,6 @@ private:
     grid_row **m_rowIndex;
     grid_col **m_cellIndex;
     int m_nIndexRows;  // rows the index has room for
+    Fl_Callback *m_contextCb = nullptr;
+    void *m_contextData = nullptr;
 };

@@ -59,7 +59,8 @@ guiMainWnd::~guiMainWnd()
     Fl::remove_timeout(ChkMsg, this);
     Fl::remove_timeout(ChkEnd, this);
     Fl::remove_timeout(ReapChildren, this);
-    cancel_run_steps();
+    Fl::remove_idle(StartStep, this);
+    Fl::remove_idle(CheckStep, this);
 }
 
 // Creates a label-size-12 widget of class T in the current group.
@@ -109,6 +110,7 @@ void guiMainWnd::InitWindow()
         m_grid->SetColWidth(c, (int)(W * kColShares[c]));
     for (int c = 0; c < 8; c++)
         m_grid->SetHeaderText(c, kHeaders[c]);
+    m_grid->SetContextMenu(context_cb, this);
 
     m_bxLocTitle = make<Fl_Box>(4, 0, 110, 19, "LS-DYNA Location:");
     btnSinglePrecision = make<Fl_Round_Button>(7, 17, 120, 24, "Single Precision");

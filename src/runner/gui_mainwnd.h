@@ -1,16 +1,19 @@
 // guiMainWnd: the job runner's one main window. It holds the job table, the
 // solver and queue controls, the per-user settings and history log, and the
-// state of a submission run (a chain of toolkit timers, one job at a time).
+// state of a submission run: a chain of toolkit timers over the jobs that run
+// at once.
 #pragma once
 #include <FL/Fl_Window.H>
 #include <sys/types.h>
 
+#include <memory>
 #include <string>
 #include <vector>
 
 #include "foundation/comfunction.h"
 #include "runner/deck_name.h"
-#include "runner/message_watch.h"
+#include "runner/run_settings.h"
+#include "runner/running_job.h"
 
 class Fl_Box;
 class Fl_Button;
@@ -76,6 +79,7 @@ public:
     static void about_cb(Fl_Widget *w, void *data);
     static void submit_cb(Fl_Widget *w, void *data);
     static void read_cb(Fl_Widget *w, void *data);
+    static void context_cb(Fl_Widget *w, void *data);
 
     void real_exit_cb();
     void real_add_cb();
@@ -89,6 +93,7 @@ public:
     void real_about_cb();
     void real_submit_cb();
     void real_read_cb();
+    void real_context_cb();
 
     // Timer callbacks of a run; data is the window.
     static void RunDynaProcess(void *data);
@@ -111,9 +116,15 @@ public:
     // deck's ID or "messag"; for a row that was started, the file named
     // when it started.
     std::string MessageFile(int row);
-    // True while the current job's deck or message file is still being
-    // read, in slices between the window's events.
+    // True while a job's deck or message file is still being read, in
+    // slices between the window's events.
     bool IsReading() const;
+    // How many jobs a run keeps going at once (1 to 64). A change applies at
+    // once, also during a run, and is saved in wendle_run.ini.
+    int JobsAtOnce() const { return m_runSettings.Jobs(); }
+    void SetJobsAtOnce(int n);
+    // Rows below a deleted row move up: the run follows its jobs.
+    void RowDeleted(int row);
     // The pause before row's job in whole seconds, at least 1: the leading
     // digits of its Sec text.
     int GetPauseSeconds(int row);
@@ -153,9 +164,25 @@ private:
     void LockRow(int row);
     // Marks row r "Waiting" and starts it after its pause.
     void wait_and_start(int r);
-    // Counts and colours the current job's outcome (1 normal, 0 abnormal)
-    // and moves on to the next row or the end of the run.
-    void judge(int code);
+    // A waiting row that will not start after all goes back to the queue.
+    void unwait();
+    // Counts and colours a job's outcome (1 normal, 0 abnormal) and moves
+    // on to the next row or the end of the run.
+    void judge(RunningJob *job, int code);
+    // After an outcome: the next row, or the end of the run.
+    void advance();
+    // While fewer jobs run than may, the next row that can start waits for
+    // its pause.
+    void fill_slots();
+    // The first queued row whose folder no job uses, or 0.
+    int next_startable();
+    int running_count() const;
+    // A job is still reading its deck before its terminal starts.
+    bool starting() const;
+    // Every pending step of the run goes; terminals keep running.
+    void CancelRun();
+    RunningJob *job_at(int row);
+    void remove_job(RunningJob *job);
     void activate_solver_controls(bool on);
     // A settings file that exists but was not read is kept beside itself
     // before exit replaces it, or is not replaced.
@@ -164,30 +191,32 @@ private:
     // The folder a row's job writes its message file in, and its deck.
     void JobFiles(int row, std::string *folder, std::string *deck);
     // The second half of a job start, once its message name is known.
-    void launch(bool named, const std::string &name);
-    // Why the prepared job cannot start, or "" when it can.
-    std::string start_problem();
-    void cancel_run_steps();
-    // One slice of the current check; the check ends when all is read.
+    void launch(RunningJob *job);
+    void open_message_file(const std::string &path);
+    // The current job is the one m_curSub and m_childpid name; when they
+    // were set from outside since the engine last did, it follows them.
+    void note_current();
+    void take_current_from_fields();
+    struct {
+        int row = 0;
+        pid_t pid = 0;
+    } m_noted;
+    // One slice of the checks under way; a round ends when all is read.
     void check_step();
+    void finish_check(RunningJob *job, int code);
+    void ensure_tick();
     static void StartStep(void *data);
     static void CheckStep(void *data);
-    // The job being started: what real_rundynaprocess prepared for it.
-    struct JobStart {
-        int row = 0;
-        std::string solver, memory, folder, argA, argB, msgFolder, deck;
-        bool record = true;  // false for a restart row without its record
-    };
-    JobStart m_start;
-    DeckNameScan m_deckScan;
+    // The jobs of the run that have started and are not judged yet.
+    std::vector<std::unique_ptr<RunningJob>> m_jobs;
+    int m_waitRow = 0;       // the row waiting for its pause, or 0
+    bool m_stopping = false;  // a job's message file was empty: no more starts
     DeckNameCache m_deckNames;
-    MessageWatch m_watch;
-    int m_watchRow = 0;
-    bool m_endKnown = false, m_ended = false;
+    RunSettings m_runSettings;
     // Message files fixed when each row's job started, by row.
     std::vector<std::string> m_jobMsgFile;
-    // Terminals that are no longer the current job's, reaped from a timer
-    // by their own pid only.
+    // Terminals that are no longer followed, reaped from a timer by their
+    // own pid only.
     void reap_later(pid_t pid);
     static void ReapChildren(void *data);
     std::vector<pid_t> m_orphans;

@@ -23,6 +23,12 @@ void guiMainWnd::InitJobSub()
         struct stat st;
         if (read_config(path) == 0 && lstat(path, &st) == 0)
             keep_rejected(path);
+        snprintf(path, sizeof path, "%s/wendle_run.ini", m_szUsrProfile);
+        m_runSettings.Load(path);
+        if (!m_runSettings.Problem().empty()) {
+            Fl_Box *line = *lblFisrt->label() ? lblSecond : lblFisrt;
+            line->copy_label(m_runSettings.Problem().c_str());
+        }
     }
     // Without a user folder too: jobs still need a terminal.
     if (!m_szXterm[0])

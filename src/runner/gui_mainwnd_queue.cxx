@@ -181,21 +181,23 @@ void guiMainWnd::real_delete_cb()
         return;
     // The run goes on while the question is open and may have taken the
     // row meanwhile: a job that left the queue is not deleted.
-    if (r <= m_grid->GetRows() && StatusHas(r, "Queued"))
-        m_grid->DeleteRow(r);
+    if (r <= m_grid->GetRows() && StatusHas(r, "Queued") && m_grid->DeleteRow(r))
+        RowDeleted(r);
 }
 
 void guiMainWnd::real_up_cb()
 {
+    // Only queued jobs trade places: with several jobs at once a queued row
+    // may stand next to one that runs, which must keep its row.
     int r = m_grid->GetCurrentRow();
-    if (r >= 2 && r <= m_grid->GetRows() && StatusHas(r - 1, "Queued"))
+    if (r >= 2 && r <= m_grid->GetRows() && StatusHas(r - 1, "Queued") && StatusHas(r, "Queued"))
         m_grid->UpRow(r);
 }
 
 void guiMainWnd::real_down_cb()
 {
     int r = m_grid->GetCurrentRow();
-    if (r >= 1 && r < m_grid->GetRows() && StatusHas(r, "Queued"))
+    if (r >= 1 && r < m_grid->GetRows() && StatusHas(r, "Queued") && StatusHas(r + 1, "Queued"))
         m_grid->DownRow(r);
 }
 
@@ -220,16 +222,8 @@ void guiMainWnd::real_reset_cb()
     m_failNum = m_sucNum = m_runStat = 0;
 
     // Every timer of the run goes: a pending start or end would otherwise
-    // act on whatever row later takes its number, without a Submit. A job
-    // still running keeps its terminal, which is reaped when it ends.
-    if (Fl::has_timeout(ChkMsg, this) || Fl::has_idle(CheckStep, this))
-        reap_later(m_childpid);
-    Fl::remove_timeout(ChkMsg, this);
-    Fl::remove_timeout(RunDynaProcess, this);
-    Fl::remove_timeout(ChkEnd, this);
-    cancel_run_steps();
-    m_jobMsgFile.clear();
-    m_watchRow = 0;
+    // act on whatever row later takes its number, without a Submit.
+    CancelRun();
 }
 
 void guiMainWnd::real_automem_cb()

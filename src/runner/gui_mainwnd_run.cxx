@@ -1,5 +1,6 @@
-// The main window's run engine: submitting the queue, starting each job in a
-// terminal, judging it from its message file, and reading that file.
+// The main window's run engine: submitting the queue, starting jobs in
+// terminals (as many at once as the user allows), judging each from its
+// message file, and reading that file.
 #include "runner/gui_mainwnd.h"
 
 #include <FL/Fl.H>
@@ -10,16 +11,18 @@
 #include <FL/Fl_Round_Button.H>
 #include <FL/fl_ask.H>
 
+#include <algorithm>
 #include <cerrno>
 #include <climits>
 #include <cstdlib>
 #include <cstring>
-#include <sys/stat.h>
+#include <set>
 #include <sys/wait.h>
 #include <unistd.h>
 
 #include "foundation/comfunction.h"
 #include "grid/fltk_grid.h"
+#include "runner/job_menu.h"
 
 namespace {
 
@@ -29,24 +32,14 @@ const long long kDefaultMemoryMB = 300;
 // event loop's next idle moment, so the window answers within a few
 // milliseconds whatever the sizes.
 const size_t kSliceBytes = 2 * 1024 * 1024;
+// Jobs checked in one slice share it, each getting at least this much.
+const size_t kMinShare = 64 * 1024;
 
 // The folder part of a path, up to and including its last "/".
 std::string folder_of(const char *path)
 {
     const char *slash = strrchr(path, '/');
     return slash ? std::string(path, slash + 1) : std::string();
-}
-
-// The child side of a fork: the program's own descriptors (its X connection
-// above all) must not live on in the terminal, or the main window would stay
-// on screen after the program ended.
-void close_inherited_fds()
-{
-    if (close_range(3, ~0U, 0) == 0)
-        return;
-    long max = sysconf(_SC_OPEN_MAX);
-    for (int fd = 3; fd < (max > 0 && max < 65536 ? max : 65536); fd++)
-        close(fd);
 }
 
 } // namespace
@@ -102,7 +95,37 @@ void guiMainWnd::real_submit_cb()
     activate_solver_controls(false);
     m_curSub = first;
     m_runStat = 1;
+    m_stopping = false;
     RunDynaProcess(this);
+}
+
+RunningJob *guiMainWnd::job_at(int row)
+{
+    for (auto &job : m_jobs)
+        if (job->Row() == row)
+            return job.get();
+    return nullptr;
+}
+
+void guiMainWnd::remove_job(RunningJob *job)
+{
+    for (auto it = m_jobs.begin(); it != m_jobs.end(); ++it) {
+        if (it->get() == job) {
+            m_jobs.erase(it);
+            return;
+        }
+    }
+}
+
+int guiMainWnd::running_count() const
+{
+    return (int)m_jobs.size();
+}
+
+void guiMainWnd::note_current()
+{
+    m_noted.row = m_curSub;
+    m_noted.pid = m_childpid;
 }
 
 void guiMainWnd::real_rundynaprocess()
@@ -110,15 +133,30 @@ void guiMainWnd::real_rundynaprocess()
     int r = m_curSub;
     if (r <= 0 || r > m_grid->GetRows())
         return;
-    cancel_run_steps();
+    if (r == m_waitRow) {
+        m_waitRow = 0;
+        Fl::remove_timeout(RunDynaProcess, this);
+    }
+    Fl::remove_timeout(ChkEnd, this);
+    // Jobs start one after another: a start still reading its deck is
+    // given up for this one, and a row is run by one job only.
+    for (size_t i = 0; i < m_jobs.size();) {
+        RunningJob *job = m_jobs[i].get();
+        if (job->Starting() || job->Row() == r) {
+            reap_later(job->Pid());
+            m_jobs.erase(m_jobs.begin() + (long)i);
+        } else {
+            i++;
+        }
+    }
+    Fl::remove_idle(StartStep, this);
 
     SetStatus(r, "Running", 3);
     m_grid->SelectRow(r);
     LockRow(r);
 
-    m_start = JobStart();
-    m_start.row = r;
-    m_start.solver =
+    RunningJob::Launch spec;
+    spec.solver =
         m_grid->GetChoiceValue(r) == 1 ? inDynaLocation2->value() : inDynaLocation1->value();
 
     // The solver counts memory in words of 4 bytes: 262144 per MB. A value
@@ -129,153 +167,83 @@ void guiMainWnd::real_rundynaprocess()
     long long mb = strtoll(mbText.c_str(), &end, 10);
     if (end == mbText.c_str() || errno == ERANGE || mb <= 0 || mb > (LLONG_MAX >> 18))
         mb = kDefaultMemoryMB;
-    m_start.memory = "memory=" + std::to_string(mb << 18);
+    spec.memory = "memory=" + std::to_string(mb << 18);
 
     std::string type = CellText(r, COL_TYPE);
-    row_data *job = m_grid->GetRowData(r);
+    row_data *record = m_grid->GetRowData(r);
     if (type != "Restart") {
-        m_start.folder = CellText(r, COL_FOLDER);
-        m_start.argA = "i=" + m_start.folder + CellText(r, COL_NAME) + "." + type;
-    } else if (job && job->nType == 2) {
-        m_start.folder = folder_of(job->szD3dump);
-        m_start.argA = std::string("r=") + job->szD3dump;
-        m_start.argB = std::string("i=") + job->szK;
-    } else if (job) {
-        m_start.folder = CellText(r, COL_FOLDER);
-        m_start.argA = std::string("r=") + job->szD3dump;
+        spec.folder = CellText(r, COL_FOLDER);
+        spec.argA = "i=" + spec.folder + CellText(r, COL_NAME) + "." + type;
+    } else if (record && record->nType == 2) {
+        spec.folder = folder_of(record->szD3dump);
+        spec.argA = std::string("r=") + record->szD3dump;
+        spec.argB = std::string("i=") + record->szK;
+    } else if (record) {
+        spec.folder = CellText(r, COL_FOLDER);
+        spec.argA = std::string("r=") + record->szD3dump;
     } else {
-        m_start.record = false;
+        spec.record = false;
     }
-    JobFiles(r, &m_start.msgFolder, &m_start.deck);
+    JobFiles(r, &spec.msgFolder, &spec.deck);
 
+    m_jobs.push_back(std::unique_ptr<RunningJob>(new RunningJob(r, spec)));
+    RunningJob *job = m_jobs.back().get();
+    note_current();
     // The message name is fixed now, before the solver can touch its file.
     // A deck read before is known at once; a big one is read in slices.
-    bool found;
-    std::string name;
-    if (m_deckNames.Get(m_start.deck.c_str(), &found, &name)) {
-        launch(found, name);
-    } else if (!m_deckScan.Open(m_start.deck.c_str())) {
-        launch(false, "");
-    } else if (m_deckScan.Step(kSliceBytes)) {
-        m_deckNames.Put(m_start.deck.c_str(), m_deckScan.Identity(), m_deckScan.Found(),
-                        m_deckScan.Name());
-        launch(m_deckScan.Found(), m_deckScan.Name());
-    } else {
+    if (job->ScanDeck(m_deckNames, kSliceBytes))
+        launch(job);
+    else
         Fl::add_idle(StartStep, this);
-    }
 }
 
 void guiMainWnd::StartStep(void *data)
 {
     guiMainWnd *self = static_cast<guiMainWnd *>(data);
-    DeckNameScan &scan = self->m_deckScan;
-    if (!scan.Step(kSliceBytes))
+    for (auto &job : self->m_jobs) {
+        if (!job->Starting())
+            continue;
+        if (!job->ScanDeck(self->m_deckNames, kSliceBytes))
+            return;
+        Fl::remove_idle(StartStep, data);
+        self->launch(job.get());
         return;
+    }
     Fl::remove_idle(StartStep, data);
-    self->m_deckNames.Put(self->m_start.deck.c_str(), scan.Identity(), scan.Found(), scan.Name());
-    self->launch(scan.Found(), scan.Name());
 }
 
-// Whether exec would find `name` from the working folder: a path with a
-// "/" must be an executable regular file, a bare name is looked up along
-// PATH. Otherwise *why says what is wrong.
-static bool find_program(const std::string &name, std::string *why)
+void guiMainWnd::launch(RunningJob *job)
 {
-    auto runnable = [](const std::string &path) {
-        struct stat st;
-        return stat(path.c_str(), &st) == 0 && S_ISREG(st.st_mode) &&
-               access(path.c_str(), X_OK) == 0;
-    };
-    if (name.find('/') != std::string::npos) {
-        if (runnable(name))
-            return true;
-        *why = name + " is not an executable file";
-        return false;
-    }
-    const char *path = getenv("PATH");
-    std::string dirs = path ? path : "/usr/local/bin:/usr/bin:/bin";
-    size_t from = 0;
-    while (from <= dirs.size()) {
-        size_t colon = dirs.find(':', from);
-        std::string dir = dirs.substr(from, colon == std::string::npos ? colon : colon - from);
-        if (runnable((dir.empty() ? "." : dir) + "/" + name))
-            return true;
-        if (colon == std::string::npos)
-            break;
-        from = colon + 1;
-    }
-    *why = name.empty() ? std::string("no program is named") : name + " is not found in PATH";
-    return false;
-}
-
-std::string guiMainWnd::start_problem()
-{
-    if (!m_start.record)
-        return "the restart job has lost its record";
-    if (chdir(m_start.folder.c_str()) != 0)
-        return "cannot enter " + m_start.folder + " (" + strerror(errno) + ")";
-    std::string why;
-    if (!find_program(m_szXterm, &why))
-        return "the terminal " + why;
-    if (!find_program(m_start.solver, &why))
-        return why;
-    return "";
-}
-
-void guiMainWnd::launch(bool named, const std::string &name)
-{
-    int r = m_start.row;
-    std::string msg = m_start.msgFolder + (named ? name + ".messag" : "messag");
+    int r = job->Row();
     if (m_jobMsgFile.size() <= (size_t)r)
         m_jobMsgFile.resize((size_t)r + 1);
-    m_jobMsgFile[(size_t)r] = msg;
+    m_jobMsgFile[(size_t)r] = job->MessageFile();
 
     static char autoMemory[] = "LSTC_MEMORY=auto";
     static char noMemory[] = "LSTC_MEMORY=";
     putenv(m_autoMem->value() ? autoMemory : noMemory);
 
-    // A job that cannot run starts nothing, touches no file, and says why;
-    // the check then finds no terminal and judges it abnormal. The solver
-    // must never run in some other job's folder.
-    std::string problem = start_problem();
-    if (problem.empty())
-        RemoveFile((m_start.folder + "messag").c_str());
-    // Whatever the file holds now is an earlier run's.
-    m_watch.Start(msg, true);
-    m_watchRow = r;
-
-    pid_t pid = -1;
-    if (problem.empty()) {
-        const char *argv[10];
-        int n = 0;
-        argv[n++] = m_szXterm;
-        argv[n++] = "-T";
-        argv[n++] = "LS-DYNA/Wendle";
-        argv[n++] = "-e";
-        argv[n++] = m_start.solver.c_str();
-        argv[n++] = m_start.argA.c_str();
-        if (!m_start.argB.empty())
-            argv[n++] = m_start.argB.c_str();
-        argv[n++] = m_start.memory.c_str();
-        argv[n] = nullptr;
-
-        pid = fork();
-        if (pid == 0) {
-            close_inherited_fds();
-            execvp(m_szXterm, const_cast<char *const *>(argv));
-            _exit(127);
-        }
-        if (pid < 0)
-            fl_alert("Creaet Child Process Failed!\n");
-    } else {
+    std::string problem;
+    pid_t pid = job->Start(m_szXterm, &problem);
+    bool readWanted = job->m_readWanted;
+    std::string msg = job->MessageFile();
+    if (!problem.empty()) {
+        // The check then finds no terminal and judges the job abnormal.
         std::string text = "Job " + std::to_string(r) + " not started: " + problem;
         lblFisrt->copy_label(text.c_str());
         lblFisrt->redraw();
     }
-
     m_childpid = pid;
-    Fl::add_timeout(kCheckInterval, ChkMsg, this);
+    note_current();
     m_runStat = 1;
+    ensure_tick();
+    fill_slots();
+    if (readWanted)
+        open_message_file(msg);
+    // Last: the alert's own event loop lets the run go on, and may judge
+    // this job before it returns.
+    if (pid < 0 && problem.empty())
+        fl_alert("Creaet Child Process Failed!\n");
 }
 
 int guiMainWnd::GetMessageName(const char *deck, char *name)
@@ -308,12 +276,11 @@ std::string guiMainWnd::MessageFile(int row)
 int guiMainWnd::IsFinishedNormal(int row)
 {
     std::string path = MessageFile(row);
-    bool more;
-    if (row == m_watchRow && path == m_watch.Path())
-        return m_watch.Check((size_t)-1, &more);
-    MessageWatch once;
-    once.Start(path, false);
-    return once.Check((size_t)-1, &more);
+    RunningJob *job = job_at(row);
+    if (job && !job->Starting() && path == job->MessageFile())
+        return job->Look();
+    RunningJob once(row, -1, path);
+    return once.Look();
 }
 
 bool guiMainWnd::IsReading() const
@@ -322,18 +289,46 @@ bool guiMainWnd::IsReading() const
            Fl::has_idle(CheckStep, const_cast<guiMainWnd *>(this));
 }
 
+void guiMainWnd::take_current_from_fields()
+{
+    // With one job at a time the fields name the job, as they always have;
+    // with more, the list does, unless they were set from outside.
+    bool changed = m_curSub != m_noted.row || m_childpid != m_noted.pid;
+    if (!changed && JobsAtOnce() > 1)
+        return;
+    int r = m_curSub;
+    if (r < 1 || r > m_grid->GetRows())
+        return;
+    RunningJob *job = job_at(r);
+    if (job && job->Starting())
+        return;
+    if (!job) {
+        if (r == m_waitRow) {
+            m_waitRow = 0;
+            Fl::remove_timeout(RunDynaProcess, this);
+        }
+        m_jobs.push_back(
+            std::unique_ptr<RunningJob>(new RunningJob(r, m_childpid, MessageFile(r))));
+    } else if (job->Pid() != m_childpid) {
+        reap_later(job->Pid());
+        job->SetPid(m_childpid);
+    }
+    note_current();
+}
+
 void guiMainWnd::real_chkmsg()
 {
-    if (m_curSub <= 0 || m_curSub > m_grid->GetRows())
-        return;
+    take_current_from_fields();
     Fl::remove_idle(CheckStep, this);
-    std::string path = MessageFile(m_curSub);
-    if (m_watchRow != m_curSub || m_watch.Path() != path) {
-        m_watch.Start(path, false);
-        m_watchRow = m_curSub;
+    bool any = false;
+    for (auto &job : m_jobs) {
+        if (!job->Starting()) {
+            job->BeginCheck();
+            any = true;
+        }
     }
-    m_endKnown = false;
-    check_step();
+    if (any)
+        check_step();
 }
 
 void guiMainWnd::CheckStep(void *data)
@@ -344,75 +339,147 @@ void guiMainWnd::CheckStep(void *data)
 void guiMainWnd::check_step()
 {
     Fl::remove_idle(CheckStep, this);
-    if (m_curSub <= 0 || m_curSub > m_grid->GetRows())
+    std::vector<RunningJob *> due;
+    for (auto &job : m_jobs)
+        if (job->Checking())
+            due.push_back(job.get());
+    if (due.empty())
         return;
-    int code;
-    for (;;) {
-        bool more;
-        code = m_watch.Check(kSliceBytes, &more);
-        if (more) {
-            Fl::add_idle(CheckStep, this);
+    size_t share = std::max(kSliceBytes / due.size(), kMinShare);
+    bool reading = false;
+    for (RunningJob *job : due) {
+        int code = job->CheckSlice(share);
+        if (code == RunningJob::CHECK_READING)
+            reading = true;
+        else
+            finish_check(job, code);
+    }
+    if (reading)
+        Fl::add_idle(CheckStep, this);
+    else
+        ensure_tick();
+}
+
+void guiMainWnd::ensure_tick()
+{
+    if (Fl::has_timeout(ChkMsg, this) || Fl::has_idle(CheckStep, this))
+        return;
+    for (auto &job : m_jobs) {
+        if (!job->Starting()) {
+            Fl::add_timeout(kCheckInterval, ChkMsg, this);
             return;
         }
-        if (m_endKnown)
-            break;
-        // The file is consulted before the process. A failed fork left no
-        // terminal: it counts as one that has ended, and "any child" is
-        // never waited for.
-        m_endKnown = true;
-        m_ended = true;
-        if (m_childpid > 0) {
-            int status;
-            pid_t got = waitpid(m_childpid, &status, WNOHANG);
-            m_ended = got == m_childpid || (got < 0 && errno == ECHILD);
-        }
-        // A terminal that has just ended may have had its last lines
-        // written after the look: one more look sees them.
-        if (!m_ended || code == 1)
-            break;
     }
-    if (m_ended && code != 1)
-        code = 0;
-    if (!m_ended && (code == 1 || code == 0 || code == -2))
-        reap_later(m_childpid);
+}
 
-    if (code == -2) {
+void guiMainWnd::finish_check(RunningJob *job, int code)
+{
+    if (code != 1 && code != 0 && code != -2)
+        return;
+    if (job->TerminalRunning())
+        reap_later(job->Pid());
+    if (code != -2) {
+        judge(job, code);
+        return;
+    }
+    // The solver could not start its run (no licence, as a rule): nothing
+    // more is started, the row stays "Running", and the run ends without a
+    // summary once the jobs still running are judged.
+    int r = job->Row();
+    remove_job(job);
+    m_stopping = true;
+    unwait();
+    m_grid->SelectRow(r);
+    lblFisrt->label("The Messag File Is Empty,Please Make Sure Have a License of LSDYNA!");
+    lblFisrt->redraw();
+    if (m_jobs.empty()) {
         m_runStat = 0;
-        m_grid->SelectRow(m_curSub);
-        lblFisrt->label(
-            "The Messag File Is Empty,Please Make Sure Have a License of LSDYNA!");
-        lblFisrt->redraw();
         activate_solver_controls(true);
-        return;
     }
-    if (code == 1 || code == 0) {
-        judge(code);
-        return;
-    }
-    Fl::add_timeout(kCheckInterval, ChkMsg, this);
 }
 
-void guiMainWnd::cancel_run_steps()
+void guiMainWnd::judge(RunningJob *job, int code)
 {
-    Fl::remove_idle(StartStep, this);
-    Fl::remove_idle(CheckStep, this);
-    m_deckScan.Close();
-}
-
-void guiMainWnd::judge(int code)
-{
+    int r = job->Row();
     if (code == 1) {
         m_sucNum++;
-        SetStatus(m_curSub, "Finished", 4, 255);
+        SetStatus(r, "Finished", 4, 255);
     } else {
         m_failNum++;
-        SetStatus(m_curSub, "Aborted", 1, 255);
+        SetStatus(r, "Aborted", 1, 255);
     }
-    m_curSub++;
-    if (m_curSub > m_grid->GetRows())
+    remove_job(job);
+    if (m_stopping) {
+        if (m_jobs.empty()) {
+            m_runStat = 0;
+            activate_solver_controls(true);
+        }
+        return;
+    }
+    advance();
+}
+
+bool guiMainWnd::starting() const
+{
+    for (auto &job : m_jobs)
+        if (job->Starting())
+            return true;
+    return false;
+}
+
+void guiMainWnd::advance()
+{
+    // A waiting row fills the slot once its pause is over, a starting job
+    // once its terminal runs.
+    if (m_waitRow || starting())
+        return;
+    int next = running_count() < JobsAtOnce() ? next_startable() : 0;
+    if (next) {
+        m_curSub = next;
+        note_current();
+        wait_and_start(next);
+    } else if (m_jobs.empty()) {
+        m_curSub = m_grid->GetRows() + 1;
+        note_current();
         Fl::add_timeout(kCheckInterval, ChkEnd, this);
-    else
-        wait_and_start(m_curSub);
+    } else {
+        m_curSub = m_jobs.back()->Row();
+        m_childpid = m_jobs.back()->Pid();
+        note_current();
+    }
+}
+
+void guiMainWnd::fill_slots()
+{
+    if (m_runStat != 1 || m_stopping || m_waitRow || starting() ||
+        running_count() >= JobsAtOnce())
+        return;
+    int next = next_startable();
+    if (!next)
+        return;
+    m_curSub = next;
+    note_current();
+    wait_and_start(next);
+}
+
+int guiMainWnd::next_startable()
+{
+    // The solver writes its message file, plot, history and restart files
+    // into its folder: two jobs there would overwrite each other's.
+    std::set<std::string> busy;
+    for (auto &job : m_jobs)
+        busy.insert(job->FolderKey());
+    for (int r = 1; r <= m_grid->GetRows(); r++) {
+        if (!StatusHas(r, "Queued"))
+            continue;
+        if (busy.empty())
+            return r;
+        std::string folder, deck;
+        JobFiles(r, &folder, &deck);
+        if (!busy.count(RunningJob::FolderKeyOf(folder)))
+            return r;
+    }
+    return 0;
 }
 
 void guiMainWnd::wait_and_start(int r)
@@ -420,8 +487,27 @@ void guiMainWnd::wait_and_start(int r)
     m_grid->SelectRow(r);
     SetStatus(r, "Waiting", 3);
     LockRow(r);
-
+    m_waitRow = r;
     Fl::add_timeout(GetPauseSeconds(r), RunDynaProcess, this);
+}
+
+void guiMainWnd::unwait()
+{
+    if (!m_waitRow)
+        return;
+    Fl::remove_timeout(RunDynaProcess, this);
+    int r = m_waitRow;
+    m_waitRow = 0;
+    if (r <= m_grid->GetRows() && StatusHas(r, "Waiting")) {
+        SetStatus(r, "Queued", 2);
+        if (!m_autoMem->value())
+            m_grid->SetMatrixActivate(r, COL_MB);
+        m_grid->SetMatrixActivate(r, COL_SEC);
+        m_grid->SetChoiceActivate(r, 1);
+    }
+    if (!m_jobs.empty())
+        m_curSub = m_jobs.back()->Row();
+    note_current();
 }
 
 int guiMainWnd::GetPauseSeconds(int row)
@@ -449,6 +535,64 @@ void guiMainWnd::real_chkend()
     redraw();
 }
 
+void guiMainWnd::SetJobsAtOnce(int n)
+{
+    if (n < RunSettings::JOBS_MIN || n > RunSettings::JOBS_MAX)
+        return;
+    if (!m_runSettings.SetJobs(n)) {
+        std::string text =
+            "Jobs at once: " + std::to_string(n) + " for now; wendle_run.ini is not written";
+        lblFisrt->copy_label(text.c_str());
+        lblFisrt->redraw();
+    }
+    if (m_runStat != 1)
+        return;
+    // Lowering lets running jobs end without starting new ones.
+    if (running_count() >= n)
+        unwait();
+    else
+        fill_slots();
+}
+
+void guiMainWnd::RowDeleted(int row)
+{
+    for (size_t i = 0; i < m_jobs.size();) {
+        RunningJob *job = m_jobs[i].get();
+        if (job->Row() == row) {
+            reap_later(job->Pid());
+            m_jobs.erase(m_jobs.begin() + (long)i);
+            continue;
+        }
+        if (job->Row() > row)
+            job->SetRow(job->Row() - 1);
+        i++;
+    }
+    if (m_waitRow == row)
+        unwait();
+    else if (m_waitRow > row)
+        m_waitRow--;
+    if (m_curSub > row)
+        m_curSub--;
+    if (m_noted.row > row)
+        m_noted.row--;
+    if ((size_t)row < m_jobMsgFile.size())
+        m_jobMsgFile.erase(m_jobMsgFile.begin() + row);
+}
+
+void guiMainWnd::context_cb(Fl_Widget *, void *data)
+{
+    static_cast<guiMainWnd *>(data)->real_context_cb();
+}
+
+void guiMainWnd::real_context_cb()
+{
+    JobMenu::State state;
+    state.jobsAtOnce = JobsAtOnce();
+    JobMenu::Pick pick = JobMenu::Popup(state);
+    if (pick.what == JobMenu::JOBS_AT_ONCE)
+        SetJobsAtOnce(pick.value);
+}
+
 void guiMainWnd::real_read_cb()
 {
     int r = m_grid->GetCurrentRow();
@@ -457,18 +601,44 @@ void guiMainWnd::real_read_cb()
     if (!StatusHas(r, "Finished") && !StatusHas(r, "Aborted") &&
         !StatusHas(r, "Running"))
         return;
-    std::string path = MessageFile(r);
+    // A job still reading its deck has no message file yet: it is shown
+    // once known, never found by a whole read of the deck here.
+    RunningJob *job = job_at(r);
+    if (job && job->Starting()) {
+        job->m_readWanted = true;
+        return;
+    }
+    open_message_file(MessageFile(r));
+}
 
+void guiMainWnd::open_message_file(const std::string &path)
+{
     // The terminal is found through PATH, as for a job: the default "xterm"
     // is a bare name.
     pid_t pid = fork();
     if (pid == 0) {
-        close_inherited_fds();
+        CloseInheritedFds();
         execlp(m_szXterm, m_szXterm, "-e", "vi", path.c_str(), (char *)nullptr);
         _exit(127);
     }
     if (pid > 0)
         reap_later(pid);
+}
+
+void guiMainWnd::CancelRun()
+{
+    // A job still running keeps its terminal, which is reaped when it ends.
+    for (auto &job : m_jobs)
+        reap_later(job->Pid());
+    m_jobs.clear();
+    m_waitRow = 0;
+    m_stopping = false;
+    Fl::remove_timeout(ChkMsg, this);
+    Fl::remove_timeout(RunDynaProcess, this);
+    Fl::remove_timeout(ChkEnd, this);
+    Fl::remove_idle(StartStep, this);
+    Fl::remove_idle(CheckStep, this);
+    m_jobMsgFile.clear();
 }
 
 void guiMainWnd::reap_later(pid_t pid)
@@ -488,7 +658,7 @@ void guiMainWnd::ReapChildren(void *data)
         int status;
         pid_t got = waitpid(orphans[i], &status, WNOHANG);
         if (got == orphans[i] || (got < 0 && errno == ECHILD))
-            orphans.erase(orphans.begin() + i);
+            orphans.erase(orphans.begin() + (long)i);
         else
             i++;
     }

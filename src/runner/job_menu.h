@@ -1,0 +1,22 @@
+// The job table's context menu, opened by the right mouse button: the run's
+// settings and commands that do not fit the window's fixed layout.
+#pragma once
+
+class JobMenu {
+public:
+    // What the menu shows: the values marked as current.
+    struct State {
+        int jobsAtOnce = 1;
+    };
+    enum What { NONE, JOBS_AT_ONCE };
+    struct Pick {
+        What what = NONE;
+        int value = 0;
+    };
+    // The counts "Jobs at once" offers.
+    static const int kJobChoices[10];
+
+    // Shows the menu at the pointer of the current event and waits for a
+    // pick; the run's timers go on meanwhile. NONE when dismissed.
+    static Pick Popup(const State &state);
+};

@@ -1,0 +1,96 @@
+// RunningJob: one job of a run, from its start to its outcome: its row, the
+// terminal it runs in, the message file fixed when it started, the deck scan
+// that names that file and the watch that follows it from check to check.
+#pragma once
+#include <sys/types.h>
+
+#include <cstddef>
+#include <string>
+
+#include "runner/deck_name.h"
+#include "runner/message_watch.h"
+
+class RunningJob {
+public:
+    // What the job runs: filled from its row before it starts.
+    struct Launch {
+        std::string solver, memory;
+        std::string folder;     // the working folder, ending in "/"
+        std::string argA, argB;  // "i=…" or "r=…", and "i=…" for a restart with a deck
+        std::string msgFolder;  // where its message file lies
+        std::string deck;       // the deck that names the message file
+        bool record = true;     // false for a restart row that lost its record
+    };
+
+    RunningJob(int row, const Launch &launch);
+    // A job whose terminal is already running (or gone), followed from
+    // msgFile as it is now.
+    RunningJob(int row, pid_t pid, const std::string &msgFile);
+    ~RunningJob();
+    RunningJob(const RunningJob &) = delete;
+    RunningJob &operator=(const RunningJob &) = delete;
+
+    int Row() const { return m_row; }
+    // Rows above it may be deleted while it runs.
+    void SetRow(int row) { m_row = row; }
+    const Launch &Spec() const { return m_launch; }
+    // The working folder as the file system knows it, so that two spellings
+    // of one folder are one folder.
+    const std::string &FolderKey() const { return m_folderKey; }
+    static std::string FolderKeyOf(const std::string &folder);
+
+    // Before the terminal starts: the deck's message name is being found.
+    bool Starting() const { return m_starting; }
+    // Finds the message name, reading at most budget bytes of the deck
+    // (through cache when it knows the deck). True once it is known.
+    bool ScanDeck(DeckNameCache &cache, size_t budget);
+    void StopScan();
+
+    // Starts the terminal: the message file is fixed, the old "messag" of
+    // the folder removed, and terminal -T LS-DYNA/Wendle -e solver args
+    // forked from the job's folder. Returns the pid, or -1 with *problem
+    // saying why nothing was started (a failed fork leaves *problem empty).
+    pid_t Start(const char *terminal, std::string *problem);
+
+    pid_t Pid() const { return m_pid; }
+    void SetPid(pid_t pid) { m_pid = pid; }
+    const std::string &MessageFile() const { return m_msgFile; }
+
+    // A check: BeginCheck, then CheckSlice until it stops returning
+    // CHECK_READING. The outcome is 1 (normal end), 0 (error, or a terminal
+    // that ended without a normal end), -1 (undecided) or -2 (an empty
+    // message file that cannot be written, while the terminal runs).
+    enum { CHECK_READING = 2 };
+    void BeginCheck();
+    bool Checking() const { return m_checking; }
+    int CheckSlice(size_t budget);
+    // True when the last check found the terminal still running.
+    bool TerminalRunning() const { return !m_ended; }
+    // One whole look at the message file, for the outcome code alone.
+    int Look();
+
+    // "Read Message File" asked before the file was known.
+    bool m_readWanted = false;
+
+private:
+    int m_row;
+    Launch m_launch;
+    std::string m_folderKey;
+    bool m_starting;
+    DeckNameScan m_scan;
+    bool m_scanOpen = false;
+    pid_t m_pid = -1;
+    std::string m_msgFile;
+    MessageWatch m_watch;
+    bool m_checking = false;
+    bool m_endKnown = false, m_ended = false;
+};
+
+// Whether exec would find name from the working folder: a path with a "/"
+// must be an executable regular file, a bare name is looked up along PATH.
+// Otherwise *why says what is wrong.
+bool FindProgram(const std::string &name, std::string *why);
+
+// The child side of a fork: the program's own descriptors (its X connection
+// above all) must not live on in the child.
+void CloseInheritedFds();
