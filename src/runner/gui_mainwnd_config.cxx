@@ -26,7 +26,8 @@ void guiMainWnd::InitJobSub()
         snprintf(path, sizeof path, "%s/wendle_run.ini", m_szUsrProfile);
         m_runSettings.Load(path);
         if (!m_runSettings.Problem().empty()) {
-            Fl_Box *line = *lblFisrt->label() ? lblSecond : lblFisrt;
+            const char *first = lblFisrt->label();
+            Fl_Box *line = first && *first ? lblSecond : lblFisrt;
             line->copy_label(m_runSettings.Problem().c_str());
         }
     }

@@ -319,6 +319,8 @@ void guiMainWnd::take_current_from_fields()
 void guiMainWnd::real_chkmsg()
 {
     take_current_from_fields();
+    // A check asked for out of turn stands for the pending one.
+    Fl::remove_timeout(ChkMsg, this);
     Fl::remove_idle(CheckStep, this);
     bool any = false;
     for (auto &job : m_jobs) {

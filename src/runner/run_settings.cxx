@@ -97,7 +97,7 @@ bool RunSettings::Load(const std::string &path)
         const std::string &line = m_lines[(size_t)at];
         std::string value = trim(line.substr(line.find('=') + 1));
         int n = 0;
-        bool ok = !value.empty() && value.size() <= 2 &&
+        bool ok = !value.empty() && value.size() <= 9 &&
                   value.find_first_not_of("0123456789") == std::string::npos;
         if (ok)
             n = std::stoi(value);
