@@ -59,6 +59,7 @@ guiMainWnd::~guiMainWnd()
     Fl::remove_timeout(ChkMsg, this);
     Fl::remove_timeout(ChkEnd, this);
     Fl::remove_timeout(ReapChildren, this);
+    Fl::remove_timeout(WatchEnds, this);
     Fl::remove_idle(StartStep, this);
     Fl::remove_idle(CheckStep, this);
 }

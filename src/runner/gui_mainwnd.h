@@ -205,6 +205,8 @@ private:
     void check_step();
     void finish_check(RunningJob *job, int code);
     void ensure_tick();
+    static void WatchEnds(void *data);
+    void watch_ends();
     static void StartStep(void *data);
     static void CheckStep(void *data);
     // The jobs of the run that have started and are not judged yet.

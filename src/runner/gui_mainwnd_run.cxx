@@ -34,6 +34,8 @@ const long long kDefaultMemoryMB = 300;
 const size_t kSliceBytes = 2 * 1024 * 1024;
 // Jobs checked in one slice share it, each getting at least this much.
 const size_t kMinShare = 64 * 1024;
+// With several jobs at once, how often ended terminals are looked for.
+const double kEndWatch = 1.0;
 
 // The folder part of a path, up to and including its last "/".
 std::string folder_of(const char *path)
@@ -237,6 +239,8 @@ void guiMainWnd::launch(RunningJob *job)
     note_current();
     m_runStat = 1;
     ensure_tick();
+    if (JobsAtOnce() > 1 && !Fl::has_timeout(WatchEnds, this))
+        Fl::add_timeout(kEndWatch, WatchEnds, this);
     fill_slots();
     if (readWanted)
         open_message_file(msg);
@@ -360,6 +364,35 @@ void guiMainWnd::check_step()
         Fl::add_idle(CheckStep, this);
     else
         ensure_tick();
+}
+
+void guiMainWnd::WatchEnds(void *data)
+{
+    static_cast<guiMainWnd *>(data)->watch_ends();
+}
+
+void guiMainWnd::watch_ends()
+{
+    // With several jobs at once a terminal that has ended is checked now,
+    // not at the next round: its slot goes to the next row within a second.
+    if (JobsAtOnce() < 2 || m_jobs.empty())
+        return;
+    bool ended = false;
+    for (auto &job : m_jobs) {
+        if (job->Starting() || job->Checking() || job->Pid() <= 0)
+            continue;
+        siginfo_t info;
+        info.si_pid = 0;
+        // Only looked at: the check reaps it, by its pid.
+        if (waitid(P_PID, (id_t)job->Pid(), &info, WEXITED | WNOHANG | WNOWAIT) == 0 &&
+            info.si_pid == job->Pid()) {
+            job->BeginCheck();
+            ended = true;
+        }
+    }
+    if (ended && !Fl::has_idle(CheckStep, this))
+        check_step();
+    Fl::repeat_timeout(kEndWatch, WatchEnds, this);
 }
 
 void guiMainWnd::ensure_tick()
@@ -638,6 +671,7 @@ void guiMainWnd::CancelRun()
     Fl::remove_timeout(ChkMsg, this);
     Fl::remove_timeout(RunDynaProcess, this);
     Fl::remove_timeout(ChkEnd, this);
+    Fl::remove_timeout(WatchEnds, this);
     Fl::remove_idle(StartStep, this);
     Fl::remove_idle(CheckStep, this);
     m_jobMsgFile.clear();

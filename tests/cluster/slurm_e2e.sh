@@ -1,7 +1,8 @@
 # Wendle's queue on a real one-node Slurm cluster started here, with
 # wendle-srun as the job terminal: three jobs are judged as on the
-# workstation, a killed terminal leaves nothing on the cluster, and a refused
-# job shows Slurm's message until a key is pressed.
+# workstation, a killed terminal leaves nothing on the cluster, a refused
+# job shows Slurm's message until a key is pressed, and with eight jobs at
+# once the cluster runs as many as it has room for.
 source "$WENDLE_SOURCE_DIR/tests/support/e2e.sh"
 
 skip() { echo "SKIP: $*"; exit 77; }
@@ -86,7 +87,7 @@ JobCompLoc=$cluster/jobs.txt
 ReturnToService=2
 SlurmdParameters=config_overrides
 KillWait=2
-NodeName=$host NodeAddr=127.0.0.1 CPUs=$(nproc) State=UNKNOWN
+NodeName=$host NodeAddr=127.0.0.1 CPUs=4 Boards=1 SocketsPerBoard=1 CoresPerSocket=4 ThreadsPerCore=1 State=UNKNOWN
 PartitionName=wendle Nodes=$host Default=YES MaxTime=INFINITE State=UP
 EOF
 # Without systemd no cgroup v2 controllers are delegated; the plugins above
@@ -211,5 +212,42 @@ Aborted  $jobs/refused.k"
 # The killed one ended early, its state as srun's cancelling left it; the
 # refused one never was a job.
 [ "$(jobs_run | tail -n +4 | cut -d' ' -f1)" = "Name=long.k" ] || e2e_fail "cluster ran: $(jobs_run)"
+
+# --- Eight 6-second jobs, eight at once, on a node of 4 CPUs. ---
+rm "$HOME/wendle-srun.conf" "$HOME/wendle_history.log"
+printf 'jobs=8\n' >"$HOME/wendle_run.ini"
+for i in 1 2 3 4 5 6 7 8; do
+    mkdir -p "$jobs/s$i"
+    deck "s$i/s$i.k" 6 normal
+done
+e2e_start
+for i in 1 2 3 4 5 6 7 8; do
+    # The folder typed first moves the dialog there; then the deck's name.
+    e2e_click "$E2E_WIN" $((W - 187 + 15)) 119
+    e2e_type_into "Select Dyna Files" "$jobs/s$i/"
+    xdotool key ctrl+a type --delay 20 "s$i.k"
+    xdotool key Return
+    sleep 0.3
+done
+submitted=$(date +%s.%N)
+submit
+most=0
+for _ in $(seq 900); do
+    n=$(squeue -h -t R | wc -l)
+    [ "$n" -gt "$most" ] && most=$n
+    e2e_has_ink "$E2E_WIN" 6 63 400 23 && break
+    sleep 0.1
+done
+# The summary comes 5 seconds after the last job's outcome.
+took=$(awk -v a="$submitted" -v b="$(date +%s.%N)" 'BEGIN { printf "%.1f", b - a - 5 }')
+e2e_has_ink "$E2E_WIN" 6 63 400 23 || { show_logs; e2e_fail "no summary lines after the run"; }
+[ "$most" = 4 ] || e2e_fail "at most $most jobs ran at once on 4 CPUs"
+echo "eight 6-second jobs, eight at once: $took s from Submit to the last outcome"
+awk -v t="$took" 'BEGIN { exit !(t < 8 * 6 / 2) }' ||
+    e2e_fail "$took s: not less than half the 48 s the jobs take one after another"
+e2e_wm_close "$E2E_WIN"
+e2e_wait_exit
+[ "$(grep -c '^Finished  ' "$HOME/wendle_history.log")" = 8 ] ||
+    e2e_fail "history log: $(cat "$HOME/wendle_history.log")"
 e2e_check_sanitizers
 echo PASS
