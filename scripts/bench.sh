@@ -3,7 +3,9 @@
 # virtual X server of its own. Each figure is measured in the same run as its
 # anchor, several times, and the median is shown with the ratio to the anchor,
 # the goal, and whether the goal holds. A benchmark, not a test: nothing here
-# fails on a time. BENCH_RUNS=N sets the number of runs of every row.
+# fails on a time. BENCH_RUNS=N sets the number of runs of every row;
+# BENCH_ROWS="monitor jobs" runs only those rows (startup dialog rows monitor
+# jobs concurrent).
 set -euo pipefail
 top=$(cd "$(dirname "$0")/.." && pwd)
 build="$top/build-bench"
@@ -161,9 +163,31 @@ row_jobs() {
     "$(ratio "$l" "$f")" "growth <= 2 MB" "$(holds "$l - $f" 2048)"
 }
 
-row_startup
-row_dialog
-row_rows
-row_monitor
-row_jobs
+# Eight stand-in jobs of 30 seconds, four at once with a 1-second pause, in
+# real terminals, against the same solver commands run by xargs -P 4 as a
+# user would script it. Run once: it takes about three minutes.
+row_concurrent() {
+  local run=${BENCH_CONCURRENT_RUN:-30} dir="$work/concurrent" i
+  measure C "$bin/bench_concurrent" --standin "$top/examples/lsdyna-standin" \
+    --folder "$dir/wendle" --jobs 8 --at-once 4 --run "$run"
+  for i in $(seq 8); do
+    mkdir -p "$dir/xargs/job$i"
+    printf '*KEYWORD\n$ standin: run=%s end=normal\n*END\n' "$run" >"$dir/xargs/job$i/deck.k"
+  done
+  local from to
+  from=$(date +%s%N)
+  seq 8 | xargs -P 4 -I{} sh -c 'cd "$1/job$2" && exec "$3" i="$1/job$2/deck.k" memory=16777216 >/dev/null' \
+    sh "$dir/xargs" {} "$top/examples/lsdyna-standin"
+  to=$(date +%s%N)
+  local anchor
+  anchor=$(calc "%.0f" "($to - $from) / 1000000")
+  table_row "8 jobs of ${run} s, 4 at once: Submit to last outcome" \
+    "$(calc "%.1f s" "${R[C.run_ms]} / 1000")" "$(calc "%.1f s" "$anchor / 1000") xargs -P 4" \
+    "$(ratio "${R[C.run_ms]}" "$anchor")" "<= 1.2x" "$(holds "${R[C.run_ms]} / $anchor" 1.2)"
+  rm -rf "$dir"
+}
+
+for row in ${BENCH_ROWS:-startup dialog rows monitor jobs concurrent}; do
+  "row_$row"
+done
 print_table
