@@ -66,6 +66,7 @@ SFileDialog::SFileDialog(int MODE, const char *filter, char *default_dir, char *
       m_pUpdirInactive(nullptr)
 {
     _filename[0] = _dir[0] = dir_cur[0] = getfile[0] = _pathname[0] = m_szPicked[0] = '\0';
+    m_szPickedDir[0] = '\0';
     memset(file_num, 0, sizeof file_num);
     xpmFilter[0][0] = '\0';
     Xpm_Filter[0] = nullptr;
@@ -379,6 +380,9 @@ void SFileDialog::RebuildGrid()
 
     Fl_Group *saved = Fl_Group::current();
     bool listed = CreateData() == 1;
+    // A re-list of the same folder keeps the pick while it is still listed.
+    if (m_szPicked[0] && (!listed || strcmp(m_szPickedDir, dir_cur) != 0 || !IsShownFile(m_szPicked)))
+        m_szPicked[0] = '\0';
     // The old entries are gone; new ones start from an unscrolled area.
     scroll->scroll_to(0, 0);
     Elem_num = 0;
@@ -593,7 +597,6 @@ void SFileDialog::Free_Last_Resource()
     pbtn = plabelbox = nullptr;
     Elem_num = 0;
     cur_check = last_check = -1;
-    m_szPicked[0] = '\0';
 }
 
 bool SFileDialog::Is_root_dir(const char *dir_name)

@@ -72,6 +72,10 @@ void SFileDialog::real_Button_CB(Fl_Widget *pWidget)
     } else if (pWidget == NEWDIR) {
         MakeNewFolder();
     } else if (pWidget == OPEN || (IMPORT && pWidget == IMPORT)) {
+        // A name is checked against the folder shown now, not against the
+        // listing of a folder left before the window drew again.
+        if (DRAW != 0)
+            RebuildGrid();
         Accept(pWidget);
     } else if (pWidget == CANCEL) {
         Cancel();
@@ -247,7 +251,9 @@ void SFileDialog::real_Dir_CB(Fl_Widget *pWidget)
     for (int k = 0; k < Elem_num && i < 0; k++)
         if (pbtn[k] == pWidget || plabelbox[k] == pWidget)
             i = k;
-    if (i < 0)
+    // The entries of a folder left before the window drew again name
+    // nothing in the folder now shown.
+    if (i < 0 || DRAW != 0)
         return;
 
     Fl_Button *name = plabelbox[i];
@@ -290,6 +296,7 @@ void SFileDialog::real_Dir_CB(Fl_Widget *pWidget)
     }
     file_box->value(name->label());
     snprintf(m_szPicked, sizeof m_szPicked, "%s", name->label());
+    snprintf(m_szPickedDir, sizeof m_szPickedDir, "%s", dir_cur);
     if (Fl::event_clicks()) {
         snprintf(_filename, sizeof _filename, "%s", name->label());
         snprintf(_dir, sizeof _dir, "%s", dir_cur);

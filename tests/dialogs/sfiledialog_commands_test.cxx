@@ -150,6 +150,86 @@ TEST(FileDialogAccept, AnEditedPickFollowsTheRulesForTypedNames)
     EXPECT_EQ("Invalide File Name!", told);
 }
 
+// A name picked in the grid stays picked while its folder is listed again;
+// a change of folder, or an edit, makes the field's text a typed name. The
+// folder "other" lists the same names.
+TEST(FileDialogAccept, APickOutlivesARelistOfItsFolder)
+{
+    enum How { FILTER, LOOK_IN_FIRST, OTHER_FOLDER, OTHER_FOLDER_AT_ONCE, EDIT };
+    struct Case {
+        const char *name;
+        How how;
+        bool kept;
+    } cases[] = {
+        {" deck.k", FILTER, true},         {"q?.k", FILTER, true},
+        {" deck.k", LOOK_IN_FIRST, true},  {"q?.k", LOOK_IN_FIRST, true},
+        {" deck.k", OTHER_FOLDER, false},  {"q?.k", OTHER_FOLDER, false},
+        {" deck.k", OTHER_FOLDER_AT_ONCE, false}, {"q?.k", EDIT, false},
+    };
+    for (const Case &c : cases) {
+        SCOPED_TRACE(std::string("\"") + c.name + "\" how " + std::to_string(c.how));
+        Session s;
+        s.t.mkdir("other");
+        for (const char *f : {" deck.k", "q?.k", "other/ deck.k", "other/q?.k"})
+            s.t.write(f, "x");
+        TestDialog *d = s.d.get();
+        snprintf(d->drivename[1], FD_PATH_SIZE, "%s", (s.top() + "other/").c_str());
+        std::string told;
+        Script script;
+        script.until([d]() { return listed(d); })
+            .then([d, c]() {
+                gui::click(d->entry(c.name));
+                switch (c.how) {
+                case FILTER:
+                    d->FilterChoice->picked(&d->FilterItem[1]);
+                    break;
+                case LOOK_IN_FIRST:
+                    // Shown after an earlier choice; the current one would
+                    // not be chosen again.
+                    d->FileChoice->value(1);
+                    d->FileChoice->picked(&d->FileItem[0]);
+                    break;
+                case OTHER_FOLDER:
+                    d->FileChoice->picked(&d->FileItem[1]);
+                    break;
+                case OTHER_FOLDER_AT_ONCE:
+                    // Open before the window has drawn the other folder.
+                    d->FileChoice->picked(&d->FileItem[1]);
+                    gui::click(d->OPEN);
+                    break;
+                case EDIT:
+                    gui::send_key(d, 'x', "x");
+                    gui::send_key(d, FL_BackSpace);
+                    break;
+                }
+            })
+            .until([d]() { return listed(d) || shown_alert(); })
+            .then([d, c]() {
+                EXPECT_STREQ(c.name, d->file_box->value());
+                if (!shown_alert())
+                    gui::click(d->OPEN);
+            });
+        if (!c.kept)
+            script
+                .until([&told]() {
+                    if (!shown_alert())
+                        return false;
+                    told = alert_text();
+                    return close_alert();
+                })
+                .then([d]() { gui::click(d->CANCEL); });
+        int r = s.run(script);
+        if (c.kept) {
+            EXPECT_EQ(1, r);
+            EXPECT_STREQ(c.name, s.name);
+            EXPECT_EQ(s.top(), s.dir);
+        } else {
+            EXPECT_EQ(-1, r);
+            EXPECT_EQ("Invalide File Name!", told);
+        }
+    }
+}
+
 TEST(FileDialogAccept, NameCleaningAndValidation)
 {
     Session s;
