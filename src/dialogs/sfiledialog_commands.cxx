@@ -39,9 +39,10 @@ void SFileDialog::real_Choice_CB(Fl_Widget *pWidget)
         return;
     char text[FD_PATH_SIZE];
     snprintf(text, sizeof text, "%s", item->text);
-    // An entry "Label (place)" stands for its place; a folder path that
-    // merely holds parentheses is used whole.
-    if (!fl_filename_isdir(text)) {
+    // An entry "Label (place)" stands for its place. A folder path that
+    // merely holds parentheses is used whole, also when the folder has gone
+    // meanwhile: the first entry is always the current folder's own path.
+    if (index != 0 && text[0] != '/' && !fl_filename_isdir(text)) {
         char *open = strchr(text, '(');
         char *close = strchr(text, ')');
         if (open || close) {

@@ -606,6 +606,35 @@ TEST(FileDialogChoices, LookInEntriesAndTheirParentheses)
     }
 }
 
+// A folder path in Look In is used whole, also once its folder has gone:
+// the current folder "run (2)" removed under the dialog, and another path
+// that names no folder.
+TEST(FileDialogChoices, LookInPathsWithParenthesesAreUsedWhole)
+{
+    Session s;
+    std::string run = s.t.mkdir("run (2)") + "/";
+    TestDialog *d = s.d.get();
+    d->showAndDraw();
+    gui::click(d->entry("run (2)"), 1);
+    d->waitDrawn();
+    ASSERT_EQ(run, d->dir_cur);
+    ASSERT_EQ(0, rmdir(run.c_str()));
+    struct Case {
+        int item;
+        std::string text;
+    } cases[] = {{0, run}, {1, s.top() + "gone (3)/"}};
+    for (const Case &c : cases) {
+        SCOPED_TRACE(c.text);
+        snprintf(d->drivename[c.item], FD_PATH_SIZE, "%s", c.text.c_str());
+        d->FileChoice->value(1 - c.item);
+        d->FileChoice->picked(&d->FileItem[c.item]);
+        d->waitDrawn();
+        EXPECT_EQ(c.text, d->dir_cur);
+        EXPECT_EQ(c.text, d->drivename[c.item]);
+        EXPECT_EQ((std::vector<std::string>{".", ".."}), d->names());
+    }
+}
+
 TEST(FileDialogResults, AccessorsAndSettings)
 {
     Session s(FD_IMPORT);
