@@ -2,6 +2,7 @@
 // folder history and modal loop.
 #include "dialogs/sfiledialog.h"
 
+#include "dialogs/plain_label.h"
 #include "dialogs/sflatwidgets.h"
 #include "images/filedialog_images.h"
 
@@ -336,7 +337,8 @@ void SFileDialog::SetMenu_File()
     if (!FileItem)
         return;
     for (int i = 0; i <= drivenum; i++) {
-        FileItem[i].label(drivename[i]);
+        // A folder path is no markup: "/data/R&D/run@2/" is shown whole.
+        FileItem[i].label(PlainLabel_Type(), drivename[i]);
         FileItem[i].labelsize(14);
         FileItem[i].labelcolor(FL_BLACK);
     }

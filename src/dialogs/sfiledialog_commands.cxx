@@ -2,6 +2,7 @@
 // results it hands to its caller.
 #include "dialogs/sfiledialog.h"
 
+#include "dialogs/plain_label.h"
 #include "dialogs/sflatwidgets.h"
 
 #include <FL/Fl.H>
@@ -139,7 +140,11 @@ void SFileDialog::MakeNewFolder()
         int err = errno;
         // A folder made meanwhile by someone else is simply entered.
         if (err != EEXIST || !fl_filename_isdir(path)) {
-            fl_alert("Create Directory Failed!\n%s\n%s", path, strerror(err));
+            char text[FD_PATH_SIZE + 256];
+            snprintf(text, sizeof text, "Create Directory Failed!\n%s\n%s", path, strerror(err));
+            char shown[2 * sizeof text];
+            PlainLabel_Escape(text, shown, sizeof shown);
+            fl_alert("%s", shown);
             return;
         }
     }
@@ -333,6 +338,7 @@ char *SFileDialog::Create_new_dir(int pos_x, int pos_y, const char *label)
     snprintf(text, sizeof text, "Create new directory in:\n %s", label);
     Fl_Window *win = new Fl_Window(pos_x, pos_y, 300, 100, "Create a new directory");
     Fl_Box *box = new Fl_Box(2, 2, 0, 25, text);
+    box->labeltype(PlainLabel_Type());
     box->align(FL_ALIGN_RIGHT);
     Fl_Input *input = new Fl_Input(10, 35, 280, 25);
     input->maximum_size(FD_PATH_SIZE - 1);
