@@ -196,8 +196,11 @@ void SFileDialog::Accept(Fl_Widget *w)
         snprintf(accepted, sizeof accepted, "%s", m_szPicked);
     } else {
         char *name = ValidInput(file_box->value());
-        // A field of blanks names nothing, like an empty one.
-        if (!name || !name[0]) {
+        // An empty field cancels. So does a field of blanks, which would
+        // otherwise be accepted as the bare extension or as no name at all;
+        // where the name must be a listed file, blanks are refused like any
+        // unlisted name.
+        if (!name || (!name[0] && Dialog_Mode != FD_OPEN && Dialog_Mode != FD_IMPORT)) {
             free(name);
             _filename[0] = '\0';
             if (Dialog_Mode == FD_IMPORT && w == IMPORT)

@@ -391,6 +391,48 @@ TEST(FileDialogAccept, CancelAndEmptyEnterGiveMinusOne)
     }
 }
 
+// A field of blanks: where a name must be a listed file it is refused like
+// any unlisted name; elsewhere it would be a name of nothing but the
+// extension, and the dialog closes as cancelled.
+TEST(FileDialogAccept, BlankFieldPerMode)
+{
+    struct Case {
+        int mode;
+        bool import;
+        bool refused;
+    } cases[] = {{FD_OPEN, false, true},  {FD_IMPORT, false, true}, {FD_IMPORT, true, true},
+                 {FD_SAVE, false, false}, {FD_EXPORT, false, false}, {-1, false, false},
+                 {0, false, false}};
+    for (const Case &c : cases) {
+        SCOPED_TRACE(std::to_string(c.mode) + (c.import ? " Import" : ""));
+        Session s(c.mode);
+        TestDialog *d = s.d.get();
+        std::string told;
+        Script script;
+        script.until([d]() { return listed(d); }).then([d, c]() {
+            d->file_box->value("   ");
+            gui::click(c.import ? d->IMPORT : d->OPEN);
+        });
+        if (c.refused)
+            script
+                .until([&told]() {
+                    if (!shown_alert())
+                        return false;
+                    told = alert_text();
+                    return close_alert();
+                })
+                .loopRan()
+                .then([d]() {
+                    EXPECT_TRUE(d->shown());
+                    EXPECT_EQ(0, d->usr_ans);
+                    gui::click(d->CANCEL);
+                });
+        EXPECT_EQ(-1, s.run(script));
+        EXPECT_EQ(c.refused ? "Invalide File Name!" : "", told);
+        EXPECT_STREQ("", s.name);
+    }
+}
+
 // Opened from another modal window (the restart dialog does so), the file
 // dialog must become the modal one, or the toolkit would send it no clicks.
 TEST(FileDialogModal, TakesOverFromAnOpenModalWindowWithTheFocusOnTheName)
