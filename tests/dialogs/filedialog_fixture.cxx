@@ -169,6 +169,16 @@ Script &Script::loopRan()
     });
 }
 
+Script &Script::closesAlert(std::string &told)
+{
+    return until([&told]() {
+        if (!shown_alert())
+            return false;
+        told = alert_text();
+        return close_alert();
+    });
+}
+
 void Script::count_pass(void *data)
 {
     static_cast<Script *>(data)->m_passes++;

@@ -119,6 +119,8 @@ public:
     // reached: a press queued for a modal loop, or a box closed under it,
     // has been looked at by then.
     Script &loopRan();
+    // Waits for an alert, keeps its message in `told` and closes it.
+    Script &closesAlert(std::string &told);
     void start();
     bool finished() const { return m_next >= m_steps.size(); }
     bool timedOut() const { return m_timedOut; }

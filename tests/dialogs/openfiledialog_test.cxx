@@ -159,12 +159,7 @@ TEST(OpenFileDialog, ARefusedPathStillMovesTheLastFolder)
         .then([&inner]() { gui::click(entry(inner.c_str()), 1); })
         .until([&file]() { return dialog_showing(file.c_str()) != nullptr; })
         .then([&file]() { gui::click(entry(file.c_str()), 1); })
-        .until([&told]() {
-            if (!shown_alert())
-                return false;
-            told = alert_text();
-            return close_alert();
-        });
+        .closesAlert(told);
     s.start();
     EXPECT_EQ(0, openfiledialog(kTitle, b.dir, b.pre_dir, kDyna, -1));
     EXPECT_TRUE(s.finished());

@@ -210,14 +210,7 @@ TEST(FileDialogAccept, APickOutlivesARelistOfItsFolder)
                     gui::click(d->OPEN);
             });
         if (!c.kept)
-            script
-                .until([&told]() {
-                    if (!shown_alert())
-                        return false;
-                    told = alert_text();
-                    return close_alert();
-                })
-                .then([d]() { gui::click(d->CANCEL); });
+            script.closesAlert(told).then([d]() { gui::click(d->CANCEL); });
         int r = s.run(script);
         if (c.kept) {
             EXPECT_EQ(1, r);
@@ -414,19 +407,11 @@ TEST(FileDialogAccept, BlankFieldPerMode)
             gui::click(c.import ? d->IMPORT : d->OPEN);
         });
         if (c.refused)
-            script
-                .until([&told]() {
-                    if (!shown_alert())
-                        return false;
-                    told = alert_text();
-                    return close_alert();
-                })
-                .loopRan()
-                .then([d]() {
-                    EXPECT_TRUE(d->shown());
-                    EXPECT_EQ(0, d->usr_ans);
-                    gui::click(d->CANCEL);
-                });
+            script.closesAlert(told).loopRan().then([d]() {
+                EXPECT_TRUE(d->shown());
+                EXPECT_EQ(0, d->usr_ans);
+                gui::click(d->CANCEL);
+            });
         EXPECT_EQ(-1, s.run(script));
         EXPECT_EQ(c.refused ? "Invalide File Name!" : "", told);
         EXPECT_STREQ("", s.name);

@@ -608,12 +608,7 @@ TEST(FileDialogDrawing, FolderPathsAreNoMarkup)
                 in->value("no/such");
             gui::click(gui::find_button("OK", small));
         })
-        .until([&told]() {
-            if (!shown_alert())
-                return false;
-            told = alert_text();
-            return close_alert();
-        });
+        .closesAlert(told);
     script.start();
     gui::click(d->NEWDIR);
     EXPECT_TRUE(script.finished());
