@@ -1,9 +1,10 @@
 // Fuzzes the rules for typed file names: cleaning the typed text, its
-// character rules and where the name leads from a folder. Input: the
-// typed text.
+// character rules and where the name leads from a folder; and the text as
+// an alert shows it. Input: the typed text.
 #include "fuzz_check.h"
 
 #include "dialogs/file_name.h"
+#include "dialogs/plain_label.h"
 
 #include <cstdint>
 #include <cstring>
@@ -13,6 +14,21 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
 {
     std::string typed(reinterpret_cast<const char *>(data), size);
     typed.resize(strlen(typed.c_str()));
+
+    // Every "@" doubled, cut to fit the buffer but never inside a pair.
+    char shown[64];
+    PlainLabel_Escape(typed.c_str(), shown, sizeof shown);
+    std::string back;
+    for (size_t i = 0; shown[i]; i++) {
+        back += shown[i];
+        if (shown[i] == '@') {
+            fuzz_check(shown[i + 1] == '@', "a lone @ in the shown text");
+            i++;
+        }
+    }
+    fuzz_check(typed.compare(0, back.size(), back) == 0, "the shown text is not the typed one");
+    fuzz_check(back.size() == typed.size() || strlen(shown) + 2 >= sizeof shown,
+               "the shown text was cut with room left");
     char clean[FD_PATH_SIZE];
     if (!FileName_Clean(typed.c_str(), clean)) {
         fuzz_check(typed.empty() && clean[0] == '\0', "a typed text gave no name");

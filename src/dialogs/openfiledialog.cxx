@@ -1,5 +1,6 @@
 #include "dialogs/openfiledialog.h"
 
+#include "dialogs/plain_label.h"
 #include "dialogs/sfiledialog.h"
 
 #include <FL/fl_ask.H>
@@ -20,18 +21,20 @@ int openfiledialog(const char *title, char *dir, char *pre_dir, const char *p, i
     }
     size_t folderLen = strlen(folder);
     size_t nameLen = strlen(name);
-    if (!nameLen || !dir) {
-        if (pre_dir && folderLen < OPENFILE_PATH_SIZE)
-            memcpy(pre_dir, folder, folderLen + 1);
-        return 0;
-    }
-    if (folderLen + nameLen >= OPENFILE_PATH_SIZE) {
-        fl_alert("The path of the chosen file is longer than %d characters:\n%s%s",
-                 OPENFILE_PATH_SIZE - 1, folder, name);
-        return 0;
-    }
-    if (pre_dir)
+    // The caller's last folder follows the dialog whatever was chosen.
+    if (pre_dir && folderLen < OPENFILE_PATH_SIZE)
         memcpy(pre_dir, folder, folderLen + 1);
+    if (!nameLen || !dir)
+        return 0;
+    if (folderLen + nameLen >= OPENFILE_PATH_SIZE) {
+        char text[2 * FD_PATH_SIZE + 128];
+        snprintf(text, sizeof text, "The path of the chosen file is longer than %d characters:\n%s%s",
+                 OPENFILE_PATH_SIZE - 1, folder, name);
+        char shown[2 * sizeof text];
+        PlainLabel_Escape(text, shown, sizeof shown);
+        fl_alert("%s", shown);
+        return 0;
+    }
     memcpy(dir, folder, folderLen);
     memcpy(dir + folderLen, name, nameLen + 1);
     return 1;

@@ -2,6 +2,7 @@
 // folder history and modal loop.
 #include "dialogs/sfiledialog.h"
 
+#include "dialogs/plain_label.h"
 #include "dialogs/sflatwidgets.h"
 #include "images/filedialog_images.h"
 
@@ -66,6 +67,7 @@ SFileDialog::SFileDialog(int MODE, const char *filter, char *default_dir, char *
       m_pUpdirInactive(nullptr)
 {
     _filename[0] = _dir[0] = dir_cur[0] = getfile[0] = _pathname[0] = m_szPicked[0] = '\0';
+    m_szPickedDir[0] = '\0';
     memset(file_num, 0, sizeof file_num);
     xpmFilter[0][0] = '\0';
     Xpm_Filter[0] = nullptr;
@@ -335,7 +337,8 @@ void SFileDialog::SetMenu_File()
     if (!FileItem)
         return;
     for (int i = 0; i <= drivenum; i++) {
-        FileItem[i].label(drivename[i]);
+        // A folder path is no markup: "/data/R&D/run@2/" is shown whole.
+        FileItem[i].label(PlainLabel_Type(), drivename[i]);
         FileItem[i].labelsize(14);
         FileItem[i].labelcolor(FL_BLACK);
     }
@@ -379,6 +382,9 @@ void SFileDialog::RebuildGrid()
 
     Fl_Group *saved = Fl_Group::current();
     bool listed = CreateData() == 1;
+    // A re-list of the same folder keeps the pick while it is still listed.
+    if (m_szPicked[0] && (!listed || strcmp(m_szPickedDir, dir_cur) != 0 || !IsShownFile(m_szPicked)))
+        m_szPicked[0] = '\0';
     // The old entries are gone; new ones start from an unscrolled area.
     scroll->scroll_to(0, 0);
     Elem_num = 0;
@@ -593,7 +599,6 @@ void SFileDialog::Free_Last_Resource()
     pbtn = plabelbox = nullptr;
     Elem_num = 0;
     cur_check = last_check = -1;
-    m_szPicked[0] = '\0';
 }
 
 bool SFileDialog::Is_root_dir(const char *dir_name)

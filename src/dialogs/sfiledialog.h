@@ -181,7 +181,10 @@ protected:
     int m_nNameSize;
     Fl_Image *m_pLastdirInactive;
     Fl_Image *m_pUpdirInactive;
-    // The file name a click in the grid put into the name field, empty when
-    // none or once the field was edited: it is accepted as listed.
+    // The file name a click in the grid put into the name field, and the
+    // folder it was listed in; it is accepted as listed. Empty when none,
+    // once the field was edited, or once a listing no longer shows it in
+    // that folder.
     char m_szPicked[FD_PATH_SIZE];
+    char m_szPickedDir[FD_PATH_SIZE];
 };

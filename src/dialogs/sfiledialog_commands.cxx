@@ -2,6 +2,7 @@
 // results it hands to its caller.
 #include "dialogs/sfiledialog.h"
 
+#include "dialogs/plain_label.h"
 #include "dialogs/sflatwidgets.h"
 
 #include <FL/Fl.H>
@@ -39,9 +40,10 @@ void SFileDialog::real_Choice_CB(Fl_Widget *pWidget)
         return;
     char text[FD_PATH_SIZE];
     snprintf(text, sizeof text, "%s", item->text);
-    // An entry "Label (place)" stands for its place; a folder path that
-    // merely holds parentheses is used whole.
-    if (!fl_filename_isdir(text)) {
+    // An entry "Label (place)" stands for its place. A folder path that
+    // merely holds parentheses is used whole, also when the folder has gone
+    // meanwhile: the first entry is always the current folder's own path.
+    if (index != 0 && text[0] != '/' && !fl_filename_isdir(text)) {
         char *open = strchr(text, '(');
         char *close = strchr(text, ')');
         if (open || close) {
@@ -72,6 +74,10 @@ void SFileDialog::real_Button_CB(Fl_Widget *pWidget)
     } else if (pWidget == NEWDIR) {
         MakeNewFolder();
     } else if (pWidget == OPEN || (IMPORT && pWidget == IMPORT)) {
+        // A name is checked against the folder shown now, not against the
+        // listing of a folder left before the window drew again.
+        if (DRAW != 0)
+            RebuildGrid();
         Accept(pWidget);
     } else if (pWidget == CANCEL) {
         Cancel();
@@ -134,7 +140,11 @@ void SFileDialog::MakeNewFolder()
         int err = errno;
         // A folder made meanwhile by someone else is simply entered.
         if (err != EEXIST || !fl_filename_isdir(path)) {
-            fl_alert("Create Directory Failed!\n%s\n%s", path, strerror(err));
+            char text[FD_PATH_SIZE + 256];
+            snprintf(text, sizeof text, "Create Directory Failed!\n%s\n%s", path, strerror(err));
+            char shown[2 * sizeof text];
+            PlainLabel_Escape(text, shown, sizeof shown);
+            fl_alert("%s", shown);
             return;
         }
     }
@@ -186,8 +196,11 @@ void SFileDialog::Accept(Fl_Widget *w)
         snprintf(accepted, sizeof accepted, "%s", m_szPicked);
     } else {
         char *name = ValidInput(file_box->value());
-        // A field of blanks names nothing, like an empty one.
-        if (!name || !name[0]) {
+        // An empty field cancels. So does a field of blanks, which would
+        // otherwise be accepted as the bare extension or as no name at all;
+        // where the name must be a listed file, blanks are refused like any
+        // unlisted name.
+        if (!name || (!name[0] && Dialog_Mode != FD_OPEN && Dialog_Mode != FD_IMPORT)) {
             free(name);
             _filename[0] = '\0';
             if (Dialog_Mode == FD_IMPORT && w == IMPORT)
@@ -247,7 +260,9 @@ void SFileDialog::real_Dir_CB(Fl_Widget *pWidget)
     for (int k = 0; k < Elem_num && i < 0; k++)
         if (pbtn[k] == pWidget || plabelbox[k] == pWidget)
             i = k;
-    if (i < 0)
+    // The entries of a folder left before the window drew again name
+    // nothing in the folder now shown.
+    if (i < 0 || DRAW != 0)
         return;
 
     Fl_Button *name = plabelbox[i];
@@ -290,6 +305,7 @@ void SFileDialog::real_Dir_CB(Fl_Widget *pWidget)
     }
     file_box->value(name->label());
     snprintf(m_szPicked, sizeof m_szPicked, "%s", name->label());
+    snprintf(m_szPickedDir, sizeof m_szPickedDir, "%s", dir_cur);
     if (Fl::event_clicks()) {
         snprintf(_filename, sizeof _filename, "%s", name->label());
         snprintf(_dir, sizeof _dir, "%s", dir_cur);
@@ -325,6 +341,7 @@ char *SFileDialog::Create_new_dir(int pos_x, int pos_y, const char *label)
     snprintf(text, sizeof text, "Create new directory in:\n %s", label);
     Fl_Window *win = new Fl_Window(pos_x, pos_y, 300, 100, "Create a new directory");
     Fl_Box *box = new Fl_Box(2, 2, 0, 25, text);
+    box->labeltype(PlainLabel_Type());
     box->align(FL_ALIGN_RIGHT);
     Fl_Input *input = new Fl_Input(10, 35, 280, 25);
     input->maximum_size(FD_PATH_SIZE - 1);

@@ -14,6 +14,7 @@
 
 #include "dialogs/sflatwidgets.h"
 
+#include <algorithm>
 #include <cstdio>
 #include <cstdlib>
 #include <string>
@@ -101,6 +102,28 @@ bool Snapshot::dark(int x, int y) const
     return p[0] < 90 && p[1] < 90 && p[2] < 90;
 }
 
+std::pair<int, int> Snapshot::ink(int x0, int y0, int x1, int y1) const
+{
+    std::pair<int, int> span(-1, -1);
+    for (int y = std::max(y0, 0); y < std::min(y1, h); y++)
+        for (int x = std::max(x0, 0); x < std::min(x1, w); x++)
+            if (dark(x, y)) {
+                if (span.first < 0 || x < span.first)
+                    span.first = x;
+                span.second = std::max(span.second, x);
+            }
+    return span;
+}
+
+bool label_shows(const std::string &label, const std::string &text)
+{
+    fl_font(FL_HELVETICA, FL_NORMAL_SIZE);
+    int lw = 0, lh = 0, tw = 0, th = 0;
+    fl_measure(label.c_str(), lw, lh, 1);
+    fl_measure(text.c_str(), tw, th, 0);
+    return lw == tw && lh == th;
+}
+
 unsigned rgb_of(Fl_Color c)
 {
     return Fl::get_color(c) >> 8;
@@ -143,6 +166,16 @@ Script &Script::loopRan()
         Fl::remove_check(count_pass, this);
         m_passes = -1;
         return true;
+    });
+}
+
+Script &Script::closesAlert(std::string &told)
+{
+    return until([&told]() {
+        if (!shown_alert())
+            return false;
+        told = alert_text();
+        return close_alert();
     });
 }
 

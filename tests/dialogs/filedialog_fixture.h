@@ -9,6 +9,7 @@
 
 #include <functional>
 #include <string>
+#include <utility>
 #include <vector>
 
 class Fl_Window;
@@ -85,11 +86,17 @@ struct Snapshot {
     Snapshot(Fl_Window *win, const std::function<void()> &paint);
     unsigned pixel(int x, int y) const;  // 0xRRGGBB
     bool dark(int x, int y) const;
+    // Leftmost and rightmost column of dark pixels in the rectangle from
+    // (x0, y0) up to, not including, (x1, y1); both -1 when there are none.
+    std::pair<int, int> ink(int x0, int y0, int x1, int y1) const;
     int w, h;
     std::vector<unsigned char> rgb;
 };
 // 0xRRGGBB of a colour of the toolkit's map.
 unsigned rgb_of(Fl_Color c);
+// True when a label that the toolkit reads with its symbols ("@") lays out
+// as `text` read plainly: the same width and height in the alert's font.
+bool label_shows(const std::string &label, const std::string &text);
 
 // Runs steps from a toolkit timeout, one per tick, while the test is
 // blocked in a modal loop. then() steps run once; an until() step is tried
@@ -112,6 +119,8 @@ public:
     // reached: a press queued for a modal loop, or a box closed under it,
     // has been looked at by then.
     Script &loopRan();
+    // Waits for an alert, keeps its message in `told` and closes it.
+    Script &closesAlert(std::string &told);
     void start();
     bool finished() const { return m_next >= m_steps.size(); }
     bool timedOut() const { return m_timedOut; }

@@ -124,7 +124,7 @@ TEST(OpenFileDialog, PathsTooLongForTheCallerAreRefused)
     EXPECT_TRUE(s.finished());
     EXPECT_EQ(0u, told.find("The path of the chosen file is longer than 255 characters:"));
     EXPECT_STREQ("untouched", b.dir);
-    EXPECT_EQ(deep, b.pre_dir);
+    EXPECT_EQ(deep + "/", b.pre_dir);
 
     // A cancelled dialog in a folder too long for the caller leaves it as it was.
     std::string longer = std::string(60, 'd');
@@ -137,7 +137,37 @@ TEST(OpenFileDialog, PathsTooLongForTheCallerAreRefused)
     EXPECT_EQ(0, openfiledialog(kTitle, b.dir, b.pre_dir, kDyna, -1));
     EXPECT_TRUE(c.finished());
     EXPECT_STREQ("untouched", b.dir);
+    EXPECT_EQ(deep + "/", b.pre_dir);
+}
+
+// The folder a refused path was chosen in fits the caller and becomes its
+// last folder; the refusal shows the path as it is, "@" included.
+TEST(OpenFileDialog, ARefusedPathStillMovesTheLastFolder)
+{
+    TempDir t;
+    const std::string top = std::string(100, 'a'), inner = "R&D@" + std::string(100, 'b');
+    const std::string deep = t.mkdir(top + "/" + inner) + "/";
+    const std::string file = std::string(60, 'c') + ".k";
+    t.write(top + "/" + inner + "/" + file, "x");
+    ASSERT_LT(deep.size(), (size_t)OPENFILE_PATH_SIZE);
+    ASSERT_GE(deep.size() + file.size(), (size_t)OPENFILE_PATH_SIZE);
+
+    Buffers b(t.path() + "/" + top);
+    std::string told;
+    Script s;
+    s.until([&inner]() { return dialog_showing(inner.c_str()) != nullptr; })
+        .then([&inner]() { gui::click(entry(inner.c_str()), 1); })
+        .until([&file]() { return dialog_showing(file.c_str()) != nullptr; })
+        .then([&file]() { gui::click(entry(file.c_str()), 1); })
+        .closesAlert(told);
+    s.start();
+    EXPECT_EQ(0, openfiledialog(kTitle, b.dir, b.pre_dir, kDyna, -1));
+    EXPECT_TRUE(s.finished());
+    EXPECT_STREQ("untouched", b.dir);
     EXPECT_EQ(deep, b.pre_dir);
+    EXPECT_TRUE(label_shows(told, "The path of the chosen file is longer than 255 characters:\n" +
+                                      deep + file))
+        << told;
 }
 
 } // namespace

@@ -150,6 +150,79 @@ TEST(FileDialogAccept, AnEditedPickFollowsTheRulesForTypedNames)
     EXPECT_EQ("Invalide File Name!", told);
 }
 
+// A name picked in the grid stays picked while its folder is listed again;
+// a change of folder, or an edit, makes the field's text a typed name. The
+// folder "other" lists the same names.
+TEST(FileDialogAccept, APickOutlivesARelistOfItsFolder)
+{
+    enum How { FILTER, LOOK_IN_FIRST, OTHER_FOLDER, OTHER_FOLDER_AT_ONCE, EDIT };
+    struct Case {
+        const char *name;
+        How how;
+        bool kept;
+    } cases[] = {
+        {" deck.k", FILTER, true},         {"q?.k", FILTER, true},
+        {" deck.k", LOOK_IN_FIRST, true},  {"q?.k", LOOK_IN_FIRST, true},
+        {" deck.k", OTHER_FOLDER, false},  {"q?.k", OTHER_FOLDER, false},
+        {" deck.k", OTHER_FOLDER_AT_ONCE, false}, {"q?.k", EDIT, false},
+    };
+    for (const Case &c : cases) {
+        SCOPED_TRACE(std::string("\"") + c.name + "\" how " + std::to_string(c.how));
+        Session s;
+        s.t.mkdir("other");
+        for (const char *f : {" deck.k", "q?.k", "other/ deck.k", "other/q?.k"})
+            s.t.write(f, "x");
+        TestDialog *d = s.d.get();
+        snprintf(d->drivename[1], FD_PATH_SIZE, "%s", (s.top() + "other/").c_str());
+        std::string told;
+        Script script;
+        script.until([d]() { return listed(d); })
+            .then([d, c]() {
+                gui::click(d->entry(c.name));
+                switch (c.how) {
+                case FILTER:
+                    d->FilterChoice->picked(&d->FilterItem[1]);
+                    break;
+                case LOOK_IN_FIRST:
+                    // Shown after an earlier choice; the current one would
+                    // not be chosen again.
+                    d->FileChoice->value(1);
+                    d->FileChoice->picked(&d->FileItem[0]);
+                    break;
+                case OTHER_FOLDER:
+                    d->FileChoice->picked(&d->FileItem[1]);
+                    break;
+                case OTHER_FOLDER_AT_ONCE:
+                    // Open before the window has drawn the other folder.
+                    d->FileChoice->picked(&d->FileItem[1]);
+                    gui::click(d->OPEN);
+                    break;
+                case EDIT:
+                    gui::send_key(d, 'x', "x");
+                    gui::send_key(d, FL_BackSpace);
+                    break;
+                }
+            })
+            .until([d]() { return listed(d) || shown_alert(); })
+            .then([d, c]() {
+                EXPECT_STREQ(c.name, d->file_box->value());
+                if (!shown_alert())
+                    gui::click(d->OPEN);
+            });
+        if (!c.kept)
+            script.closesAlert(told).then([d]() { gui::click(d->CANCEL); });
+        int r = s.run(script);
+        if (c.kept) {
+            EXPECT_EQ(1, r);
+            EXPECT_STREQ(c.name, s.name);
+            EXPECT_EQ(s.top(), s.dir);
+        } else {
+            EXPECT_EQ(-1, r);
+            EXPECT_EQ("Invalide File Name!", told);
+        }
+    }
+}
+
 TEST(FileDialogAccept, NameCleaningAndValidation)
 {
     Session s;
@@ -308,6 +381,40 @@ TEST(FileDialogAccept, CancelAndEmptyEnterGiveMinusOne)
         EXPECT_EQ(-1, s.run(script));
         EXPECT_STREQ("", s.name);
         EXPECT_STREQ("", d->GetFileName());
+    }
+}
+
+// A field of blanks: where a name must be a listed file it is refused like
+// any unlisted name; elsewhere it would be a name of nothing but the
+// extension, and the dialog closes as cancelled.
+TEST(FileDialogAccept, BlankFieldPerMode)
+{
+    struct Case {
+        int mode;
+        bool import;
+        bool refused;
+    } cases[] = {{FD_OPEN, false, true},  {FD_IMPORT, false, true}, {FD_IMPORT, true, true},
+                 {FD_SAVE, false, false}, {FD_EXPORT, false, false}, {-1, false, false},
+                 {0, false, false}};
+    for (const Case &c : cases) {
+        SCOPED_TRACE(std::to_string(c.mode) + (c.import ? " Import" : ""));
+        Session s(c.mode);
+        TestDialog *d = s.d.get();
+        std::string told;
+        Script script;
+        script.until([d]() { return listed(d); }).then([d, c]() {
+            d->file_box->value("   ");
+            gui::click(c.import ? d->IMPORT : d->OPEN);
+        });
+        if (c.refused)
+            script.closesAlert(told).loopRan().then([d]() {
+                EXPECT_TRUE(d->shown());
+                EXPECT_EQ(0, d->usr_ans);
+                gui::click(d->CANCEL);
+            });
+        EXPECT_EQ(-1, s.run(script));
+        EXPECT_EQ(c.refused ? "Invalide File Name!" : "", told);
+        EXPECT_STREQ("", s.name);
     }
 }
 
@@ -523,6 +630,35 @@ TEST(FileDialogChoices, LookInEntriesAndTheirParentheses)
         if (!c.dir_cur.empty()) {
             EXPECT_EQ(1, d->FileChoice->value());  // a Look In choice stays shown
         }
+    }
+}
+
+// A folder path in Look In is used whole, also once its folder has gone:
+// the current folder "run (2)" removed under the dialog, and another path
+// that names no folder.
+TEST(FileDialogChoices, LookInPathsWithParenthesesAreUsedWhole)
+{
+    Session s;
+    std::string run = s.t.mkdir("run (2)") + "/";
+    TestDialog *d = s.d.get();
+    d->showAndDraw();
+    gui::click(d->entry("run (2)"), 1);
+    d->waitDrawn();
+    ASSERT_EQ(run, d->dir_cur);
+    ASSERT_EQ(0, rmdir(run.c_str()));
+    struct Case {
+        int item;
+        std::string text;
+    } cases[] = {{0, run}, {1, s.top() + "gone (3)/"}};
+    for (const Case &c : cases) {
+        SCOPED_TRACE(c.text);
+        snprintf(d->drivename[c.item], FD_PATH_SIZE, "%s", c.text.c_str());
+        d->FileChoice->value(1 - c.item);
+        d->FileChoice->picked(&d->FileItem[c.item]);
+        d->waitDrawn();
+        EXPECT_EQ(c.text, d->dir_cur);
+        EXPECT_EQ(c.text, d->drivename[c.item]);
+        EXPECT_EQ((std::vector<std::string>{".", ".."}), d->names());
     }
 }
 

@@ -18,8 +18,10 @@
 #include "dialogs/sflatwidgets.h"
 
 #include <algorithm>
+#include <cerrno>
 #include <climits>
 #include <cstdlib>
+#include <cstring>
 #include <fcntl.h>
 #include <memory>
 #include <string>
@@ -538,6 +540,80 @@ TEST(FileDialogDrawing, HighlightedEntryIsADarkBlueBlock)
     EXPECT_GT(count(lit, white), 0) << "the name is white on the block";
     EXPECT_EQ(blue, lit.pixel(e->x(), e->y()));
     EXPECT_EQ(blue, lit.pixel(e->x() + e->w() - 1, e->y() + e->h() - 1));
+}
+
+// Width of the ink of `text` drawn as it is, without markup, in a window
+// of `win`'s size.
+int plain_ink_width(Fl_Window *win, const std::string &text, Fl_Font font, int size)
+{
+    Snapshot s(win, [&]() {
+        fl_color(FL_WHITE);
+        fl_rectf(0, 0, win->w(), win->h());
+        fl_color(FL_BLACK);
+        fl_font(font, size);
+        fl_draw(text.c_str(), 0, 0, win->w(), win->h(), FL_ALIGN_TOP_LEFT, nullptr, 0);
+    });
+    std::pair<int, int> span = s.ink(0, 0, s.w, s.h);
+    return span.second - span.first + 1;
+}
+
+// A folder path is shown as it is, "&" and "@" included: in the Look In
+// field, in its list, in the new-folder dialog's caption, and in the alert
+// of a folder that cannot be made there.
+TEST(FileDialogDrawing, FolderPathsAreNoMarkup)
+{
+    TempDir t;
+    const std::string dir = t.mkdir("R&D/run@2") + "/";
+    Buffers b(dir);
+    auto d = open_dialog(b);
+    d->showAndDraw();
+    TestDialog *dlg = d.get();
+    const int whole = plain_ink_width(dlg, dir, FL_HELVETICA, 14);
+    ASSERT_LT(whole, d->FileChoice->w() - 40) << "the path must fit the field";
+
+    Fl_Widget *field = d->FileChoice;
+    Snapshot shown(dlg, [dlg]() { dlg->paint(); });
+    // Inside the field's frame, left of its arrow.
+    std::pair<int, int> span = shown.ink(field->x() + 3, field->y() + 3,
+                                         field->x() + field->w() - 25, field->y() + field->h() - 3);
+    EXPECT_NEAR(whole, span.second - span.first + 1, 1) << "the Look In field";
+
+    Snapshot listed(dlg, [dlg]() {
+        fl_color(FL_WHITE);
+        fl_rectf(0, 0, dlg->w(), dlg->h());
+        dlg->FileItem[0].draw(0, 0, dlg->w(), 20, dlg->FileChoice, 0);
+    });
+    span = listed.ink(0, 0, listed.w, listed.h);
+    EXPECT_NEAR(whole, span.second - span.first + 1, 1) << "the Look In list";
+
+    std::string caption, told;
+    Script script;
+    script.until([]() { return gui::find_window("Create a new directory") != nullptr; })
+        .then([&]() {
+            Fl_Window *small = gui::find_window("Create a new directory");
+            Fl_Widget *box = gui::find_by_label(("Create new directory in:\n " + dir).c_str(), small);
+            ASSERT_NE(nullptr, box);
+            fl_font(box->labelfont(), box->labelsize());
+            const int line = fl_height();
+            Snapshot drawn(small, [&]() {
+                fl_color(FL_WHITE);
+                fl_rectf(0, 0, small->w(), small->h());
+                box->draw_label(0, 0, small->w(), small->h(), FL_ALIGN_TOP_LEFT | FL_ALIGN_INSIDE);
+            });
+            std::pair<int, int> second = drawn.ink(0, line, drawn.w, 2 * line);
+            EXPECT_NEAR(plain_ink_width(small, dir, box->labelfont(), box->labelsize()),
+                        second.second - second.first + 1, 1)
+                << "the caption";
+            for (Fl_Input *in : gui::find_inputs(small))
+                in->value("no/such");
+            gui::click(gui::find_button("OK", small));
+        })
+        .closesAlert(told);
+    script.start();
+    gui::click(d->NEWDIR);
+    EXPECT_TRUE(script.finished());
+    EXPECT_TRUE(label_shows(told, "Create Directory Failed!\n" + dir + "no/such\n" + strerror(ENOENT)))
+        << told;
 }
 
 TEST(FileDialogGrid, TwoThousandFiles)
