@@ -15,6 +15,7 @@
 #include "runner/deck_name.h"
 #include "runner/message_watch.h"
 #include "support/line_rules.h"
+#include "support/read_fault.h"
 #include "support/tempdir.h"
 
 namespace {
@@ -192,6 +193,55 @@ TEST(MessageWatch, NoFolderAndABigFileInSlices)
     } while (more);
     EXPECT_EQ(0, code);
     EXPECT_EQ(4, slices);
+}
+
+// Reads that fail part-way: a read error is neither the end of the file nor
+// a change of it, and it never keeps a look going.
+TEST(ReadFault, NeverTheEndOfAFileNorAChangeOfIt)
+{
+    if (!in_read_fault_child()) {
+        EXPECT_EQ("", rerun_with_read_fault());
+        return;
+    }
+    const std::string earlier = "old run\n N o r m a l    t e r m i n a t i o n\n";
+    const std::string cycles = "      cycle 1000   time 1.0000E-03\n";
+    TempDir dir;
+    // Looks until one says nothing is waiting; -9 when they never stop.
+    auto look = [](MessageWatch &w) {
+        bool more = true;
+        int code = -9;
+        for (int i = 0; more && i < 4; i++)
+            code = w.Check(1 << 20, &more);
+        return more ? -9 : code;
+    };
+    struct Case {
+        const char *name;
+        off_t fault;  // from the start of what the new run wrote
+        bool lookFirst;  // the new part was read before the fault came
+    } cases[] = {
+        {"past what was read", 10 * 35 + 5, false},
+        {"inside the earlier run's part", -5, true},
+    };
+    for (const Case &c : cases) {
+        SCOPED_TRACE(c.name);
+        std::string path = dir.write("x.messag", earlier);
+        MessageWatch w;
+        w.Start(path, true);
+        std::string added;
+        for (int i = 0; i < 20; i++)
+            added += cycles;
+        dir.write("x.messag", earlier + added);
+        if (c.lookFirst) {
+            EXPECT_EQ(-1, look(w));
+        }
+        set_read_fault(path, (off_t)earlier.size() + c.fault);
+        EXPECT_EQ(-1, look(w)) << "undecided, and the earlier run's line is not counted";
+        set_read_fault(path, -1);
+        FILE *fp = fopen(path.c_str(), "a");
+        fputs(" *** Error 10246\n", fp);
+        fclose(fp);
+        EXPECT_EQ(0, look(w));
+    }
 }
 
 const std::string kDeckLines[] = {
