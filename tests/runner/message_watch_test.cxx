@@ -242,6 +242,28 @@ TEST(ReadFault, NeverTheEndOfAFileNorAChangeOfIt)
         fclose(fp);
         EXPECT_EQ(0, look(w));
     }
+
+    // A deck that fails before its ID line has no answer yet: none is
+    // remembered, and the name is found once the deck reads again.
+    std::string deck = dir.write("x.k", "*KEYWORD\n$ " + std::string(300, '-') +
+                                            "\n*KEYWORD_ID\nx\n*END\n");
+    DeckNameCache cache;
+    set_read_fault(deck, 200);
+    DeckNameScan scan;
+    ASSERT_TRUE(scan.Open(deck.c_str()));
+    while (!scan.Step(64)) {
+    }
+    EXPECT_TRUE(scan.Failed());
+    EXPECT_FALSE(scan.Found());
+    cache.Put(deck.c_str(), scan.Identity(), scan.Found(), scan.Name());
+    std::string name;
+    bool failed = false;
+    EXPECT_EQ(0, DeckMessageName(cache, deck.c_str(), &name, &failed));
+    EXPECT_TRUE(failed);
+    set_read_fault(deck, -1);
+    EXPECT_EQ(1, DeckMessageName(cache, deck.c_str(), &name, &failed));
+    EXPECT_EQ("x", name);
+    EXPECT_FALSE(failed);
 }
 
 const std::string kDeckLines[] = {
