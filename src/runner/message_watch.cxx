@@ -75,6 +75,7 @@ void MessageWatch::Start(const std::string &path, bool baseline)
     // appends starts a line of its own.
     if (fstat(fd, &st) == 0 && S_ISREG(st.st_mode) && Take(fd, st.st_size, &m_base)) {
         m_hasBase = true;
+        m_baseTime = st.st_mtim;
         Restart(st.st_dev, st.st_ino, st.st_size);
         m_read = m_base;
     }
@@ -156,13 +157,20 @@ int MessageWatch::Check(size_t budget, bool *more)
         return -1;
     }
     bool same = m_known && st.st_dev == m_dev && st.st_ino == m_ino;
+    // A rerun may write exactly the bytes the earlier run left: written
+    // since the job started without growing, the file is the new run's.
+    bool rewritten = m_hasBase && same && st.st_size == m_base.len &&
+                     (st.st_mtim.tv_sec != m_baseTime.tv_sec ||
+                      st.st_mtim.tv_nsec != m_baseTime.tv_nsec);
     // Another file, a shorter one, or one changed under what was read: it
     // is read again from its start, or from where the earlier run's part
     // ends while that part is still there as it was. What cannot be read
     // to tell is not taken for a change: the look ends undecided.
-    int kept = !same || st.st_size < m_offset ? 0 : Matches(fd, m_read);
+    int kept = rewritten || !same || st.st_size < m_offset ? 0 : Matches(fd, m_read);
     if (kept == 0) {
-        int base = m_hasBase && same && st.st_size >= m_base.len ? Matches(fd, m_base) : 0;
+        int base = !rewritten && m_hasBase && same && st.st_size >= m_base.len
+                       ? Matches(fd, m_base)
+                       : 0;
         if (base == 1) {
             Restart(st.st_dev, st.st_ino, m_base.len);
             m_read = m_base;

@@ -6,6 +6,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <ctime>
 #include <memory>
 #include <string>
 
@@ -65,5 +66,6 @@ private:
     Prints m_read;  // of the bytes read
     bool m_hasBase;
     Prints m_base;  // of what the earlier run left
+    struct timespec m_baseTime;  // its modification time
     std::unique_ptr<char[]> m_buf;
 };

@@ -121,6 +121,12 @@ struct History {
     }
 };
 
+struct timespec mtime(const std::string &path)
+{
+    struct stat st;
+    return stat(path.c_str(), &st) == 0 ? st.st_mtim : timespec{0, 0};
+}
+
 // The watch, given random small budgets, until it has read everything.
 int look(MessageWatch &w, std::mt19937 &rng)
 {
@@ -156,16 +162,21 @@ TEST(MessageWatch, AnEarlierRunsContentDecidesNothing)
         for (int i = 0; i < 3; i++)
             h.change(rng);
         const std::string base = h.exists ? h.text : "";
+        const struct timespec baseTime = mtime(h.path);
         MessageWatch w;
         w.Start(h.path, true);
         // The earlier run's part counts again once the file is replaced,
-        // deleted or changed under it.
+        // deleted or changed under it, or written again without growing.
         bool kept = h.exists;
         for (int step = 0; step < 60; step++) {
             bool same = h.change(rng);
+            struct timespec now = mtime(h.path);
+            bool rewritten = h.text.size() == base.size() &&
+                             (now.tv_sec != baseTime.tv_sec || now.tv_nsec != baseTime.tv_nsec);
             int code = look(w, rng);
             h.exists = true;
-            kept = kept && same && h.text.compare(0, base.size(), base) == 0 && h.text.size() >= base.size();
+            kept = kept && same && !rewritten && h.text.size() >= base.size() &&
+                   h.text.compare(0, base.size(), base) == 0;
             std::string counted = kept ? h.text.substr(base.size()) : h.text;
             ASSERT_EQ(full_message_read(counted), code) << "seed " << seed << " step " << step;
         }
@@ -193,6 +204,26 @@ TEST(MessageWatch, NoFolderAndABigFileInSlices)
     } while (more);
     EXPECT_EQ(0, code);
     EXPECT_EQ(4, slices);
+}
+
+TEST(MessageWatch, ARerunWritingTheEarlierBytesIsJudgedOnThem)
+{
+    const std::string earlier = " N o r m a l    t e r m i n a t i o n\n";
+    for (bool rerun : {true, false}) {
+        SCOPED_TRACE(rerun ? "written again" : "left alone");
+        TempDir dir;
+        std::string path = dir.write("x.messag", earlier);
+        // A clock tick of the file system before the job's start.
+        struct timespec then[2] = {{0, UTIME_OMIT}, {1000000, 0}};
+        utimensat(AT_FDCWD, path.c_str(), then, 0);
+        MessageWatch w;
+        w.Start(path, true);
+        if (rerun)
+            dir.write("x.messag", earlier);
+        bool more;
+        EXPECT_EQ(rerun ? 1 : -1, w.Check(64, &more));
+        EXPECT_EQ(rerun ? 1 : -1, w.Check(64, &more)) << "the same at the next look";
+    }
 }
 
 // Reads that fail part-way: a read error is neither the end of the file nor
