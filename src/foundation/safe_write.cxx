@@ -88,6 +88,10 @@ bool ReplaceFileSafely(const char *path, const std::string &content)
     mode_t mode;
     struct stat st;
     if (stat(file.c_str(), &st) == 0) {
+        // The rename would replace a file its user made read-only, where
+        // opening it for writing fails.
+        if (faccessat(AT_FDCWD, file.c_str(), W_OK, AT_EACCESS) != 0)
+            return false;
         mode = st.st_mode & 07777;
     } else {
         mode_t mask = umask(0);

@@ -8,7 +8,8 @@
 // its file, which is the one replaced; the file keeps its permissions.
 // Written beside the file and renamed over it; where no file can be made
 // beside it, rewritten in place. false, with the old content still there,
-// when it could not be done.
+// when it could not be done or the file exists and the user may not write
+// it.
 bool ReplaceFileSafely(const char *path, const std::string &content);
 
 // Appends content to the file at path (created when missing). false when

@@ -50,7 +50,8 @@ public:
     // carry the key expected at its place (then nothing is applied).
     int read_config(const char *path);
     // 1 when written. The file is replaced only once all six lines are
-    // safely on disk; on any failure the old file stays and 0 is returned.
+    // safely on disk; on any failure, or when the file exists and the user
+    // may not write it, the old file stays and 0 is returned.
     // Control characters of a value are left out: they would not read back.
     int write_config(const char *path);
     // Appends every row whose status is not exactly "Queued", as one block
