@@ -47,7 +47,8 @@ public:
     void ResizeWindow(int w, int h);
     void InitJobSub();
     // 1 when read and applied; 0 when it cannot be opened or a line does not
-    // carry the key expected at its place (then nothing is applied).
+    // carry the key expected at its place, -1 when a read fails part-way
+    // (then nothing is applied).
     int read_config(const char *path);
     // 1 when written. The file is replaced only once all six lines are
     // safely on disk; on any failure, or when the file exists and the user
@@ -159,8 +160,9 @@ private:
     void judge(int code);
     void activate_solver_controls(bool on);
     // A settings file that exists but was not read is kept beside itself
-    // before exit replaces it, or is not replaced.
-    void keep_rejected(const char *path);
+    // before exit replaces it, or, when it cannot be read (readFailed: a
+    // read of it already failed), is not replaced.
+    void keep_rejected(const char *path, bool readFailed);
     bool m_bKeepSettings = false;
     // The folder a row's job writes its message file in, and its deck.
     void JobFiles(int row, std::string *folder, std::string *deck);

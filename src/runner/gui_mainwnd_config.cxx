@@ -20,22 +20,23 @@ void guiMainWnd::InitJobSub()
     if (m_szUsrProfile[0]) {
         char path[PROFILE_PATH_SIZE];
         snprintf(path, sizeof path, "%s/wendle.ini", m_szUsrProfile);
+        int got = read_config(path);
         struct stat st;
-        if (read_config(path) == 0 && lstat(path, &st) == 0)
-            keep_rejected(path);
+        if (got == -1 || (got == 0 && lstat(path, &st) == 0))
+            keep_rejected(path, got == -1);
     }
     // Without a user folder too: jobs still need a terminal.
     if (!m_szXterm[0])
         snprintf(m_szXterm, sizeof m_szXterm, "xterm");
 }
 
-void guiMainWnd::keep_rejected(const char *path)
+void guiMainWnd::keep_rejected(const char *path, bool readFailed)
 {
     // Saving at exit would replace the user's own file by empty values: its
     // content is kept beside it first, or the file is not replaced at all.
     std::string content;
     bool readable = false;
-    if (FILE *fp = fopen(path, "r")) {
+    if (FILE *fp = readFailed ? nullptr : fopen(path, "r")) {
         char buf[4096];
         size_t n;
         while ((n = fread(buf, 1, sizeof buf, fp)) > 0)
@@ -60,6 +61,8 @@ int guiMainWnd::read_config(const char *path)
     std::string slots[SETTINGS_COUNT];
     int ok = ReadSettings(fp, slots, SETTING_VALUE_MAX);
     fclose(fp);
+    if (ok == -1)
+        return -1;
     // The last folder and the terminal live in fixed buffers: a value they
     // cannot hold whole is no value the program wrote.
     if (!ok || slots[4].size() >= sizeof m_szLastDir || slots[5].size() >= sizeof m_szXterm)
