@@ -5,6 +5,7 @@
 #include <FL/Fl_Box.H>
 #include <FL/Fl_Input.H>
 
+#include <cerrno>
 #include <cstdio>
 #include <string>
 #include <sys/stat.h>
@@ -14,6 +15,21 @@
 #include "grid/fltk_grid.h"
 #include "runner/settings_file.h"
 
+// No settings file at path: nothing there, or a link to a file not made
+// yet in a folder that is there. A link into a folder that is not there (a
+// drive not mounted) leads to a file that cannot be read.
+static bool no_settings_file(const char *path)
+{
+    struct stat st;
+    if (lstat(path, &st) != 0)
+        return true;
+    if (!S_ISLNK(st.st_mode) || stat(path, &st) == 0 || errno != ENOENT)
+        return false;
+    std::string file = FileBehind(path);
+    std::string folder = file.substr(0, file.rfind('/') + 1);
+    return stat(folder.empty() ? "." : folder.c_str(), &st) == 0 && S_ISDIR(st.st_mode);
+}
+
 void guiMainWnd::InitJobSub()
 {
     getMyDocument(m_szUsrProfile);
@@ -21,8 +37,7 @@ void guiMainWnd::InitJobSub()
         char path[PROFILE_PATH_SIZE];
         snprintf(path, sizeof path, "%s/wendle.ini", m_szUsrProfile);
         int got = read_config(path);
-        struct stat st;
-        if (got == -1 || (got == 0 && lstat(path, &st) == 0))
+        if (got == -1 || (got == 0 && !no_settings_file(path)))
             keep_rejected(path, got == -1);
     }
     // Without a user folder too: jobs still need a terminal.

@@ -168,6 +168,21 @@ TEST_F(SettingsTest, AFileWhoseReadFailsIsNeitherAppliedNorReplaced)
     }
 }
 
+TEST_F(SettingsTest, ALinkToAFileNotMadeYetIsWrittenThrough)
+{
+    std::string target = home.mkdir("dotfiles") + "/wendle.ini";
+    ASSERT_EQ(0, symlink(target.c_str(), ini().c_str()));
+    open_window();
+    EXPECT_EQ((Applied{"", "", "", "", "", "xterm"}), applied());
+    EXPECT_EQ(nullptr, wnd->lblFisrt->label()) << "no message";
+    wnd->inMem->value("64");
+    wnd->real_exit_cb();
+    wnd.release();
+    Fl::do_widget_deletion();
+    EXPECT_TRUE(std::filesystem::is_symlink(ini()));
+    EXPECT_NE(std::string::npos, read_file(target).find("memory=64\n"));
+}
+
 TEST_F(SettingsTest, SavingKeepsLinksModesAndWorksInAReadOnlyFolder)
 {
     open_window(kFull);
