@@ -28,11 +28,12 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
     if (scan.Open(path.c_str()))
         while (!scan.Step(slice)) {
         }
-    if ((expect == 1) != scan.Found() || want != scan.Name())
+    if ((expect == 1) != scan.Found() || want != scan.Name() || scan.Failed())
         abort();
     DeckNameCache cache;
     std::string name;
-    if (DeckMessageName(cache, path.c_str(), &name) != expect || name != want)
+    bool failed = true;
+    if (DeckMessageName(cache, path.c_str(), &name, &failed) != expect || name != want || failed)
         abort();
     return 0;
 }

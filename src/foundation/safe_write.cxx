@@ -26,30 +26,6 @@ bool write_all(int fd, const char *p, size_t n, off_t at)
     return true;
 }
 
-// The file a path stands for: a symbolic link's target (even a dangling
-// one), else the path itself.
-std::string file_behind(const char *path)
-{
-    char real[PATH_MAX];
-    if (realpath(path, real))
-        return real;
-    std::string at = path;
-    for (int hops = 0; hops < 40; hops++) {
-        char link[PATH_MAX];
-        ssize_t n = readlink(at.c_str(), link, sizeof link - 1);
-        if (n < 0)
-            break;
-        link[n] = '\0';
-        if (link[0] == '/') {
-            at = link;
-        } else {
-            size_t slash = at.rfind('/');
-            at = (slash == std::string::npos ? std::string() : at.substr(0, slash + 1)) + link;
-        }
-    }
-    return at;
-}
-
 bool rewrite_in_place(const std::string &file, const std::string &content)
 {
     int fd = open(file.c_str(), O_RDWR | O_CLOEXEC);
@@ -82,12 +58,38 @@ bool rewrite_in_place(const std::string &file, const std::string &content)
 
 } // namespace
 
+std::string FileBehind(const char *path)
+{
+    char real[PATH_MAX];
+    if (realpath(path, real))
+        return real;
+    std::string at = path;
+    for (int hops = 0; hops < 40; hops++) {
+        char link[PATH_MAX];
+        ssize_t n = readlink(at.c_str(), link, sizeof link - 1);
+        if (n < 0)
+            break;
+        link[n] = '\0';
+        if (link[0] == '/') {
+            at = link;
+        } else {
+            size_t slash = at.rfind('/');
+            at = (slash == std::string::npos ? std::string() : at.substr(0, slash + 1)) + link;
+        }
+    }
+    return at;
+}
+
 bool ReplaceFileSafely(const char *path, const std::string &content)
 {
-    std::string file = file_behind(path);
+    std::string file = FileBehind(path);
     mode_t mode;
     struct stat st;
     if (stat(file.c_str(), &st) == 0) {
+        // The rename would replace a file its user made read-only, where
+        // opening it for writing fails.
+        if (faccessat(AT_FDCWD, file.c_str(), W_OK, AT_EACCESS) != 0)
+            return false;
         mode = st.st_mode & 07777;
     } else {
         mode_t mask = umask(0);

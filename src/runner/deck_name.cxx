@@ -40,8 +40,8 @@ bool GetFileIdentity(const char *path, FileIdentity *id)
 }
 
 DeckNameScan::DeckNameScan()
-    : m_fd(-1), m_identity(), m_done(true), m_found(false), m_armed(false), m_prefix(0),
-      m_lineLen(0)
+    : m_fd(-1), m_identity(), m_done(true), m_found(false), m_failed(false), m_armed(false),
+      m_prefix(0), m_lineLen(0)
 {
 }
 
@@ -61,7 +61,7 @@ void DeckNameScan::Close()
 bool DeckNameScan::Open(const char *path)
 {
     Close();
-    m_found = m_armed = false;
+    m_found = m_failed = m_armed = false;
     m_prefix = m_lineLen = 0;
     m_name.clear();
     if (!path || !*path)
@@ -118,7 +118,14 @@ bool DeckNameScan::Step(size_t budget)
     while (!m_done && budget > 0) {
         size_t want = budget < kChunk ? budget : kChunk;
         ssize_t got = read(m_fd, m_buf.get(), want);
-        if (got <= 0) {
+        if (got < 0) {
+            // Not the end of the deck: the ID line may lie past the fault.
+            m_failed = true;
+            m_identity = FileIdentity();
+            Close();
+            break;
+        }
+        if (got == 0) {
             // The end: a last line without its newline is not a line.
             Close();
             break;
@@ -170,14 +177,20 @@ bool DeckNameCache::Get(const char *path, bool *found, std::string *name) const
 void DeckNameCache::Put(const char *path, const FileIdentity &id, bool found,
                         const std::string &name)
 {
+    if (id.ino == 0) {
+        m_entries.erase(path);
+        return;
+    }
     if (m_entries.size() >= kCacheEntries && !m_entries.count(path))
         m_entries.clear();
     m_entries[path] = Entry{id, found, name};
 }
 
-int DeckMessageName(DeckNameCache &cache, const char *deck, std::string *name)
+int DeckMessageName(DeckNameCache &cache, const char *deck, std::string *name, bool *failed)
 {
     name->clear();
+    if (failed)
+        *failed = false;
     bool found;
     if (cache.Get(deck, &found, name))
         return found ? 1 : 0;
@@ -185,6 +198,8 @@ int DeckMessageName(DeckNameCache &cache, const char *deck, std::string *name)
     if (!scan.Open(deck))
         return 0;
     scan.Step((size_t)-1);
+    if (failed)
+        *failed = scan.Failed();
     cache.Put(deck, scan.Identity(), scan.Found(), scan.Name());
     *name = scan.Name();
     return scan.Found() ? 1 : 0;

@@ -13,7 +13,8 @@
 
 #include "foundation/comfunction.h"
 
-// What tells one state of a file from another.
+// What tells one state of a file from another; all zero (inode 0) for no
+// file.
 struct FileIdentity {
     dev_t dev;
     ino_t ino;
@@ -33,11 +34,14 @@ public:
 
     // Starts reading a deck; false when it cannot be read (it has no name).
     bool Open(const char *path);
-    // Reads at most budget bytes; true once the answer is known (the deck
-    // is then closed).
+    // Reads at most budget bytes; true once the scan is over (the deck is
+    // then closed): with the answer, or Failed().
     bool Step(size_t budget);
     void Close();
     bool Found() const { return m_found; }
+    // A read failed before the answer: there is none (not even "no name"),
+    // and Identity() is that of no file, which DeckNameCache never keeps.
+    bool Failed() const { return m_failed; }
     // The message name, at most READ_LINE_MAX characters.
     const std::string &Name() const { return m_name; }
     const FileIdentity &Identity() const { return m_identity; }
@@ -47,7 +51,7 @@ private:
 
     int m_fd;
     FileIdentity m_identity;
-    bool m_done, m_found, m_armed;
+    bool m_done, m_found, m_failed, m_armed;
     int m_prefix;  // characters of "*KEYWORD_ID" matched so far, -1 when not
     char m_line[READ_LINE_MAX + 1];  // the line being read, once armed
     int m_lineLen;
@@ -59,6 +63,7 @@ class DeckNameCache {
 public:
     // true with the remembered answer when the deck is as it was then.
     bool Get(const char *path, bool *found, std::string *name) const;
+    // An answer for no file (a failed scan's) only forgets the deck.
     void Put(const char *path, const FileIdentity &id, bool found, const std::string &name);
     void Clear() { m_entries.clear(); }
 
@@ -72,5 +77,8 @@ private:
 };
 
 // The whole answer for one deck at once, through the cache: 1 with the
-// name, 0 when the deck gives none.
-int DeckMessageName(DeckNameCache &cache, const char *deck, std::string *name);
+// name, 0 when the deck gives none. A read that fails gives 0 too, with
+// *failed set (when asked for) and nothing remembered: the answer is still
+// to be found, and the next call reads the deck again.
+int DeckMessageName(DeckNameCache &cache, const char *deck, std::string *name,
+                    bool *failed = nullptr);

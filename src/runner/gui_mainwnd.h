@@ -50,10 +50,12 @@ public:
     void ResizeWindow(int w, int h);
     void InitJobSub();
     // 1 when read and applied; 0 when it cannot be opened or a line does not
-    // carry the key expected at its place (then nothing is applied).
+    // carry the key expected at its place, -1 when a read fails part-way
+    // (then nothing is applied).
     int read_config(const char *path);
     // 1 when written. The file is replaced only once all six lines are
-    // safely on disk; on any failure the old file stays and 0 is returned.
+    // safely on disk; on any failure, or when the file exists and the user
+    // may not write it, the old file stays and 0 is returned.
     // Control characters of a value are left out: they would not read back.
     int write_config(const char *path);
     // Appends every row whose status is not exactly "Queued", as one block
@@ -185,8 +187,9 @@ private:
     void remove_job(RunningJob *job);
     void activate_solver_controls(bool on);
     // A settings file that exists but was not read is kept beside itself
-    // before exit replaces it, or is not replaced.
-    void keep_rejected(const char *path);
+    // before exit replaces it, or, when it cannot be read (readFailed: a
+    // read of it already failed), is not replaced.
+    void keep_rejected(const char *path, bool readFailed);
     bool m_bKeepSettings = false;
     // The folder a row's job writes its message file in, and its deck.
     void JobFiles(int row, std::string *folder, std::string *deck);

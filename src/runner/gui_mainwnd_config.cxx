@@ -5,6 +5,7 @@
 #include <FL/Fl_Box.H>
 #include <FL/Fl_Input.H>
 
+#include <cerrno>
 #include <cstdio>
 #include <string>
 #include <sys/stat.h>
@@ -14,15 +15,30 @@
 #include "grid/fltk_grid.h"
 #include "runner/settings_file.h"
 
+// No settings file at path: nothing there, or a link to a file not made
+// yet in a folder that is there. A link into a folder that is not there (a
+// drive not mounted) leads to a file that cannot be read.
+static bool no_settings_file(const char *path)
+{
+    struct stat st;
+    if (lstat(path, &st) != 0)
+        return true;
+    if (!S_ISLNK(st.st_mode) || stat(path, &st) == 0 || errno != ENOENT)
+        return false;
+    std::string file = FileBehind(path);
+    std::string folder = file.substr(0, file.rfind('/') + 1);
+    return stat(folder.empty() ? "." : folder.c_str(), &st) == 0 && S_ISDIR(st.st_mode);
+}
+
 void guiMainWnd::InitJobSub()
 {
     getMyDocument(m_szUsrProfile);
     if (m_szUsrProfile[0]) {
         char path[PROFILE_PATH_SIZE];
         snprintf(path, sizeof path, "%s/wendle.ini", m_szUsrProfile);
-        struct stat st;
-        if (read_config(path) == 0 && lstat(path, &st) == 0)
-            keep_rejected(path);
+        int got = read_config(path);
+        if (got == -1 || (got == 0 && !no_settings_file(path)))
+            keep_rejected(path, got == -1);
         snprintf(path, sizeof path, "%s/wendle_run.ini", m_szUsrProfile);
         m_runSettings.Load(path);
         if (!m_runSettings.Problem().empty()) {
@@ -36,13 +52,13 @@ void guiMainWnd::InitJobSub()
         snprintf(m_szXterm, sizeof m_szXterm, "xterm");
 }
 
-void guiMainWnd::keep_rejected(const char *path)
+void guiMainWnd::keep_rejected(const char *path, bool readFailed)
 {
     // Saving at exit would replace the user's own file by empty values: its
     // content is kept beside it first, or the file is not replaced at all.
     std::string content;
     bool readable = false;
-    if (FILE *fp = fopen(path, "r")) {
+    if (FILE *fp = readFailed ? nullptr : fopen(path, "r")) {
         char buf[4096];
         size_t n;
         while ((n = fread(buf, 1, sizeof buf, fp)) > 0)
@@ -67,6 +83,8 @@ int guiMainWnd::read_config(const char *path)
     std::string slots[SETTINGS_COUNT];
     int ok = ReadSettings(fp, slots, SETTING_VALUE_MAX);
     fclose(fp);
+    if (ok == -1)
+        return -1;
     // The last folder and the terminal live in fixed buffers: a value they
     // cannot hold whole is no value the program wrote.
     if (!ok || slots[4].size() >= sizeof m_szLastDir || slots[5].size() >= sizeof m_szXterm)

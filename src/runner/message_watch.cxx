@@ -75,6 +75,7 @@ void MessageWatch::Start(const std::string &path, bool baseline)
     // appends starts a line of its own.
     if (fstat(fd, &st) == 0 && S_ISREG(st.st_mode) && Take(fd, st.st_size, &m_base)) {
         m_hasBase = true;
+        m_baseTime = st.st_mtim;
         Restart(st.st_dev, st.st_ino, st.st_size);
         m_read = m_base;
     }
@@ -87,9 +88,9 @@ bool MessageWatch::HashRange(int fd, off_t from, off_t len, uint64_t *hash)
     while (len > 0) {
         size_t want = len < (off_t)kChunk ? (size_t)len : kChunk;
         ssize_t got = pread(fd, m_buf.get(), want, from);
-        if (got <= 0)
+        if (got != (ssize_t)want)
             return false;
-        h = mix(h, m_buf.get(), (size_t)got);
+        h = mix(h, m_buf.get(), want);
         from += got;
         len -= got;
     }
@@ -105,10 +106,12 @@ bool MessageWatch::Take(int fd, off_t len, Prints *p)
     return HashRange(fd, 0, head, &p->head) && HashRange(fd, len - tail, tail, &p->tail);
 }
 
-bool MessageWatch::Matches(int fd, const Prints &p)
+int MessageWatch::Matches(int fd, const Prints &p)
 {
     Prints now;
-    return Take(fd, p.len, &now) && now.head == p.head && now.tail == p.tail;
+    if (!Take(fd, p.len, &now))
+        return -1;
+    return now.head == p.head && now.tail == p.tail ? 1 : 0;
 }
 
 void MessageWatch::Consume(const char *buf, size_t n)
@@ -153,35 +156,53 @@ int MessageWatch::Check(size_t budget, bool *more)
         close(fd);
         return -1;
     }
+    bool same = m_known && st.st_dev == m_dev && st.st_ino == m_ino;
+    // A rerun may write exactly the bytes the earlier run left: written
+    // since the job started without growing, the file is the new run's.
+    bool rewritten = m_hasBase && same && st.st_size == m_base.len &&
+                     (st.st_mtim.tv_sec != m_baseTime.tv_sec ||
+                      st.st_mtim.tv_nsec != m_baseTime.tv_nsec);
     // Another file, a shorter one, or one changed under what was read: it
     // is read again from its start, or from where the earlier run's part
-    // ends while that part is still there as it was.
-    bool same = m_known && st.st_dev == m_dev && st.st_ino == m_ino;
-    if (!same || st.st_size < m_offset || !Matches(fd, m_read)) {
-        if (m_hasBase && same && st.st_size >= m_base.len && Matches(fd, m_base)) {
+    // ends while that part is still there as it was. What cannot be read
+    // to tell is not taken for a change: the look ends undecided.
+    int kept = rewritten || !same || st.st_size < m_offset ? 0 : Matches(fd, m_read);
+    if (kept == 0) {
+        int base = !rewritten && m_hasBase && same && st.st_size >= m_base.len
+                       ? Matches(fd, m_base)
+                       : 0;
+        if (base == 1) {
             Restart(st.st_dev, st.st_ino, m_base.len);
             m_read = m_base;
-        } else {
+        } else if (base == 0) {
             m_hasBase = false;
             Restart(st.st_dev, st.st_ino, 0);
         }
+        kept = base;
     }
 
+    bool cut = kept == -1;
     off_t before = m_offset;
-    while (m_decision == -1 && m_offset < st.st_size && budget > 0) {
+    while (!cut && m_decision == -1 && m_offset < st.st_size && budget > 0) {
         off_t left = st.st_size - m_offset;
         size_t want = left < (off_t)kChunk ? (size_t)left : kChunk;
         if (want > budget)
             want = budget;
         ssize_t got = pread(fd, m_buf.get(), want, m_offset);
-        if (got <= 0)
-            break;
-        budget -= (size_t)got;
-        Consume(m_buf.get(), (size_t)got);
+        if (got > 0) {
+            budget -= (size_t)got;
+            Consume(m_buf.get(), (size_t)got);
+        }
+        // A read error, or a file holding less than its size says (a /sys
+        // attribute does): the rest waits for the next look.
+        cut = got != (ssize_t)want;
     }
-    *more = m_decision == -1 && m_offset < st.st_size;
-    if (m_offset != before && !Take(fd, m_offset, &m_read))
-        m_known = false;  // unreadable as it was read: start again next time
+    *more = !cut && m_decision == -1 && m_offset < st.st_size;
+    // Prints that cannot be taken leave the earlier ones, of a part of
+    // what was read: the next look still goes on from here.
+    Prints now;
+    if (m_offset != before && Take(fd, m_offset, &now))
+        m_read = now;
 
     int code = m_decision;
     if (code == -1 && !appendable && st.st_size == 0)

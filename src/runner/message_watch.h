@@ -6,6 +6,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <ctime>
 #include <memory>
 #include <string>
 
@@ -32,7 +33,9 @@ public:
     // Opens the file as the check does ("a+", creating a missing one) and
     // reads at most budget new bytes. 1 normal end, 0 error, -1 undecided
     // or unopenable, -2 when the file exists, is empty and may be read but
-    // not written. *more tells that bytes are still waiting to be read.
+    // not written. *more tells that bytes are still waiting to be read; a
+    // read that fails or comes short of the file's size ends the look
+    // (*more false) with what was read, and the next look goes on from there.
     int Check(size_t budget, bool *more);
 
 private:
@@ -42,8 +45,11 @@ private:
         off_t len = 0;
         uint64_t head = 0, tail = 0;
     };
+    // false when a read fails or comes short.
     bool Take(int fd, off_t len, Prints *p);
-    bool Matches(int fd, const Prints &p);
+    // 1 the file still holds what p was taken of, 0 it does not, -1 it
+    // cannot be told (a read failed or came short).
+    int Matches(int fd, const Prints &p);
     bool HashRange(int fd, off_t from, off_t len, uint64_t *hash);
     // Reads again from `from`, a line start.
     void Restart(dev_t dev, ino_t ino, off_t from);
@@ -60,5 +66,6 @@ private:
     Prints m_read;  // of the bytes read
     bool m_hasBase;
     Prints m_base;  // of what the earlier run left
+    struct timespec m_baseTime;  // its modification time
     std::unique_ptr<char[]> m_buf;
 };

@@ -9,7 +9,7 @@ const char *const kSettingKeys[SETTINGS_COUNT] = {"dynasolver_single", "dynasolv
 namespace {
 
 // One line by read_line's rules, but as long as limit: 1 ended by a
-// newline, -1 at the end of the file, 0 when it is longer.
+// newline, -1 at the end of the file or a failed read, 0 when it is longer.
 int read_long_line(FILE *fp, std::string *line, size_t limit)
 {
     line->clear();
@@ -48,7 +48,7 @@ int ReadSettings(FILE *fp, std::string values[SETTINGS_COUNT], size_t maxValue)
         if (values[n].size() > maxValue)
             return 0;
     }
-    return 1;
+    return ferror(fp) ? -1 : 1;
 }
 
 std::string SettingsText(const char *const values[SETTINGS_COUNT])

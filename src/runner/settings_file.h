@@ -11,8 +11,8 @@ extern const char *const kSettingKeys[SETTINGS_COUNT];
 
 // Reads the lines of fp into values (lines the file lacks stay empty): 1,
 // or 0 when a line does not carry the key of its place or is longer than
-// maxValue allows (then values are not to be applied). Lines past the
-// sixth are ignored.
+// maxValue allows, or -1 when a read fails before the end of the file
+// (then values are not to be applied). Lines past the sixth are ignored.
 int ReadSettings(FILE *fp, std::string values[SETTINGS_COUNT], size_t maxValue);
 
 // The file's text for these values; control characters are left out, as

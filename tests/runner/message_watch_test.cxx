@@ -15,6 +15,7 @@
 #include "runner/deck_name.h"
 #include "runner/message_watch.h"
 #include "support/line_rules.h"
+#include "support/read_fault.h"
 #include "support/tempdir.h"
 
 namespace {
@@ -120,6 +121,12 @@ struct History {
     }
 };
 
+struct timespec mtime(const std::string &path)
+{
+    struct stat st;
+    return stat(path.c_str(), &st) == 0 ? st.st_mtim : timespec{0, 0};
+}
+
 // The watch, given random small budgets, until it has read everything.
 int look(MessageWatch &w, std::mt19937 &rng)
 {
@@ -155,16 +162,21 @@ TEST(MessageWatch, AnEarlierRunsContentDecidesNothing)
         for (int i = 0; i < 3; i++)
             h.change(rng);
         const std::string base = h.exists ? h.text : "";
+        const struct timespec baseTime = mtime(h.path);
         MessageWatch w;
         w.Start(h.path, true);
         // The earlier run's part counts again once the file is replaced,
-        // deleted or changed under it.
+        // deleted or changed under it, or written again without growing.
         bool kept = h.exists;
         for (int step = 0; step < 60; step++) {
             bool same = h.change(rng);
+            struct timespec now = mtime(h.path);
+            bool rewritten = h.text.size() == base.size() &&
+                             (now.tv_sec != baseTime.tv_sec || now.tv_nsec != baseTime.tv_nsec);
             int code = look(w, rng);
             h.exists = true;
-            kept = kept && same && h.text.compare(0, base.size(), base) == 0 && h.text.size() >= base.size();
+            kept = kept && same && !rewritten && h.text.size() >= base.size() &&
+                   h.text.compare(0, base.size(), base) == 0;
             std::string counted = kept ? h.text.substr(base.size()) : h.text;
             ASSERT_EQ(full_message_read(counted), code) << "seed " << seed << " step " << step;
         }
@@ -192,6 +204,97 @@ TEST(MessageWatch, NoFolderAndABigFileInSlices)
     } while (more);
     EXPECT_EQ(0, code);
     EXPECT_EQ(4, slices);
+}
+
+TEST(MessageWatch, ARerunWritingTheEarlierBytesIsJudgedOnThem)
+{
+    const std::string earlier = " N o r m a l    t e r m i n a t i o n\n";
+    for (bool rerun : {true, false}) {
+        SCOPED_TRACE(rerun ? "written again" : "left alone");
+        TempDir dir;
+        std::string path = dir.write("x.messag", earlier);
+        // A clock tick of the file system before the job's start.
+        struct timespec then[2] = {{0, UTIME_OMIT}, {1000000, 0}};
+        utimensat(AT_FDCWD, path.c_str(), then, 0);
+        MessageWatch w;
+        w.Start(path, true);
+        if (rerun)
+            dir.write("x.messag", earlier);
+        bool more;
+        EXPECT_EQ(rerun ? 1 : -1, w.Check(64, &more));
+        EXPECT_EQ(rerun ? 1 : -1, w.Check(64, &more)) << "the same at the next look";
+    }
+}
+
+// Reads that fail part-way: a read error is neither the end of the file nor
+// a change of it, and it never keeps a look going.
+TEST(ReadFault, NeverTheEndOfAFileNorAChangeOfIt)
+{
+    if (!in_read_fault_child()) {
+        EXPECT_EQ("", rerun_with_read_fault());
+        return;
+    }
+    const std::string earlier = "old run\n N o r m a l    t e r m i n a t i o n\n";
+    const std::string cycles = "      cycle 1000   time 1.0000E-03\n";
+    TempDir dir;
+    // Looks until one says nothing is waiting; -9 when they never stop.
+    auto look = [](MessageWatch &w) {
+        bool more = true;
+        int code = -9;
+        for (int i = 0; more && i < 4; i++)
+            code = w.Check(1 << 20, &more);
+        return more ? -9 : code;
+    };
+    struct Case {
+        const char *name;
+        off_t fault;  // from the start of what the new run wrote
+        bool lookFirst;  // the new part was read before the fault came
+    } cases[] = {
+        {"past what was read", 10 * 35 + 5, false},
+        {"inside the earlier run's part", -5, true},
+    };
+    for (const Case &c : cases) {
+        SCOPED_TRACE(c.name);
+        std::string path = dir.write("x.messag", earlier);
+        MessageWatch w;
+        w.Start(path, true);
+        std::string added;
+        for (int i = 0; i < 20; i++)
+            added += cycles;
+        dir.write("x.messag", earlier + added);
+        if (c.lookFirst) {
+            EXPECT_EQ(-1, look(w));
+        }
+        set_read_fault(path, (off_t)earlier.size() + c.fault);
+        EXPECT_EQ(-1, look(w)) << "undecided, and the earlier run's line is not counted";
+        set_read_fault(path, -1);
+        FILE *fp = fopen(path.c_str(), "a");
+        fputs(" *** Error 10246\n", fp);
+        fclose(fp);
+        EXPECT_EQ(0, look(w));
+    }
+
+    // A deck that fails before its ID line has no answer yet: none is
+    // remembered, and the name is found once the deck reads again.
+    std::string deck = dir.write("x.k", "*KEYWORD\n$ " + std::string(300, '-') +
+                                            "\n*KEYWORD_ID\nx\n*END\n");
+    DeckNameCache cache;
+    set_read_fault(deck, 200);
+    DeckNameScan scan;
+    ASSERT_TRUE(scan.Open(deck.c_str()));
+    while (!scan.Step(64)) {
+    }
+    EXPECT_TRUE(scan.Failed());
+    EXPECT_FALSE(scan.Found());
+    cache.Put(deck.c_str(), scan.Identity(), scan.Found(), scan.Name());
+    std::string name;
+    bool failed = false;
+    EXPECT_EQ(0, DeckMessageName(cache, deck.c_str(), &name, &failed));
+    EXPECT_TRUE(failed);
+    set_read_fault(deck, -1);
+    EXPECT_EQ(1, DeckMessageName(cache, deck.c_str(), &name, &failed));
+    EXPECT_EQ("x", name);
+    EXPECT_FALSE(failed);
 }
 
 const std::string kDeckLines[] = {

@@ -13,6 +13,7 @@
 #include <unistd.h>
 
 #include "mainwnd_fixture.h"
+#include "support/read_fault.h"
 #include "support/readonly.h"
 
 namespace {
@@ -142,6 +143,44 @@ TEST_F(SettingsTest, RejectedFileIsKeptBesideItself)
     Fl::do_widget_deletion();
     EXPECT_FALSE(file_exists(home.file("unmounted")));
     EXPECT_TRUE(std::filesystem::is_symlink(ini()));
+}
+
+TEST_F(SettingsTest, AFileWhoseReadFailsIsNeitherAppliedNorReplaced)
+{
+    if (!in_read_fault_child()) {
+        EXPECT_EQ("", rerun_with_read_fault());
+        return;
+    }
+    // At the first byte, in the second line, at the last newline.
+    for (size_t fault : {(size_t)0, (size_t)30, strlen(kFull) - 1}) {
+        SCOPED_TRACE("fault at byte " + std::to_string(fault));
+        home.write("wendle.ini", kFull);
+        set_read_fault(ini(), (long long)fault);
+        open_window();
+        EXPECT_EQ((Applied{"", "", "", "", "", "xterm"}), applied());
+        EXPECT_STREQ("Settings file cannot be read: it is left as it is", wnd->lblFisrt->label());
+        wnd->real_exit_cb();
+        wnd.release();
+        Fl::do_widget_deletion();
+        set_read_fault(ini(), -1);
+        EXPECT_EQ(kFull, read_file(ini()));
+        EXPECT_FALSE(file_exists(ini() + ".rejected"));
+    }
+}
+
+TEST_F(SettingsTest, ALinkToAFileNotMadeYetIsWrittenThrough)
+{
+    std::string target = home.mkdir("dotfiles") + "/wendle.ini";
+    ASSERT_EQ(0, symlink(target.c_str(), ini().c_str()));
+    open_window();
+    EXPECT_EQ((Applied{"", "", "", "", "", "xterm"}), applied());
+    EXPECT_EQ(nullptr, wnd->lblFisrt->label()) << "no message";
+    wnd->inMem->value("64");
+    wnd->real_exit_cb();
+    wnd.release();
+    Fl::do_widget_deletion();
+    EXPECT_TRUE(std::filesystem::is_symlink(ini()));
+    EXPECT_NE(std::string::npos, read_file(target).find("memory=64\n"));
 }
 
 TEST_F(SettingsTest, SavingKeepsLinksModesAndWorksInAReadOnlyFolder)
