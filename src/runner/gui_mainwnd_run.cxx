@@ -111,6 +111,13 @@ RunningJob *guiMainWnd::job_at(int row)
 
 void guiMainWnd::remove_job(RunningJob *job)
 {
+    // Read shows the file the job was judged on.
+    int r = job->Row();
+    if (!job->Starting() && r > 0) {
+        if (m_jobMsgFile.size() <= (size_t)r)
+            m_jobMsgFile.resize((size_t)r + 1);
+        m_jobMsgFile[(size_t)r] = job->MessageFile();
+    }
     for (auto it = m_jobs.begin(); it != m_jobs.end(); ++it) {
         if (it->get() == job) {
             m_jobs.erase(it);
@@ -234,6 +241,11 @@ void guiMainWnd::launch(RunningJob *job)
         std::string text = "Job " + std::to_string(r) + " not started: " + problem;
         lblFisrt->copy_label(text.c_str());
         lblFisrt->redraw();
+    } else if (!job->Named()) {
+        std::string text = "Job " + std::to_string(r) +
+                           ": its deck cannot be read whole; messag is watched until it can";
+        lblFisrt->copy_label(text.c_str());
+        lblFisrt->redraw();
     }
     m_childpid = pid;
     note_current();
@@ -267,6 +279,9 @@ void guiMainWnd::JobFiles(int row, std::string *folder, std::string *deck)
 
 std::string guiMainWnd::MessageFile(int row)
 {
+    RunningJob *job = job_at(row);
+    if (job && !job->Starting())
+        return job->MessageFile();
     if ((size_t)row < m_jobMsgFile.size() && !m_jobMsgFile[(size_t)row].empty())
         return m_jobMsgFile[(size_t)row];
     std::string folder, deck;

@@ -63,40 +63,57 @@ RunningJob::RunningJob(int row, const Launch &launch)
 }
 
 RunningJob::RunningJob(int row, pid_t pid, const std::string &msgFile)
-    : m_row(row), m_starting(false), m_pid(pid), m_msgFile(msgFile)
+    : m_row(row), m_starting(false), m_named(true), m_pid(pid), m_msgFile(msgFile)
 {
     m_watch.Start(msgFile, false);
 }
 
 RunningJob::~RunningJob() = default;
 
-bool RunningJob::ScanDeck(DeckNameCache &cache, size_t budget)
+void RunningJob::Name(bool found, const std::string &name)
+{
+    m_msgFile = m_launch.msgFolder + (found ? name + ".messag" : "messag");
+    m_named = true;
+}
+
+int RunningJob::NameStep(size_t budget)
 {
     const char *deck = m_launch.deck.c_str();
-    bool found = false;
-    std::string name;
-    bool known = false;
     if (!m_scanOpen) {
-        if (cache.Get(deck, &found, &name)) {
-            known = true;
-        } else if (!m_scan.Open(deck)) {
-            known = true;
-        } else {
-            m_scanOpen = true;
+        bool found;
+        std::string name;
+        if (m_cache->Get(deck, &found, &name)) {
+            Name(found, name);
+            return 1;
         }
+        // A deck that cannot be opened gives no name: "messag".
+        if (!m_scan.Open(deck)) {
+            Name(false, "");
+            return 1;
+        }
+        m_scanOpen = true;
     }
-    if (m_scanOpen) {
-        if (!m_scan.Step(budget))
-            return false;
-        m_scanOpen = false;
-        cache.Put(deck, m_scan.Identity(), m_scan.Found(), m_scan.Name());
-        found = m_scan.Found();
-        name = m_scan.Name();
-        known = true;
-    }
-    if (known)
-        m_msgFile = m_launch.msgFolder + (found ? name + ".messag" : "messag");
-    return known;
+    if (!m_scan.Step(budget))
+        return 0;
+    m_scanOpen = false;
+    if (m_scan.Failed())
+        return -1;
+    m_cache->Put(deck, m_scan.Identity(), m_scan.Found(), m_scan.Name());
+    Name(m_scan.Found(), m_scan.Name());
+    return 1;
+}
+
+bool RunningJob::ScanDeck(DeckNameCache &cache, size_t budget)
+{
+    m_cache = &cache;
+    int got = NameStep(budget);
+    if (got == 0)
+        return false;
+    // A read error is no end of the deck: its ID may lie past the fault.
+    // The Part's fallback holds until a later look reads the deck whole.
+    if (got < 0)
+        m_msgFile = m_launch.msgFolder + "messag";
+    return true;
 }
 
 void RunningJob::StopScan()
@@ -122,6 +139,7 @@ pid_t RunningJob::Start(const char *terminal, std::string *problem)
         *problem = why;
     if (problem->empty())
         RemoveFile((m_launch.folder + "messag").c_str());
+    clock_gettime(CLOCK_REALTIME, &m_started);
     // Whatever the file holds now is an earlier run's.
     m_watch.Start(m_msgFile, true);
     m_pid = -1;
@@ -155,10 +173,29 @@ void RunningJob::BeginCheck()
 {
     m_checking = true;
     m_endKnown = false;
+    m_nameTried = false;
 }
 
 int RunningJob::CheckSlice(size_t budget)
 {
+    if (!m_named && m_cache && !m_nameTried) {
+        std::string before = m_msgFile;
+        int got = NameStep(budget);
+        if (got == 0)
+            return CHECK_READING;
+        // Once a look; when it fails again this look is "messag"'s.
+        m_nameTried = true;
+        if (got > 0 && m_msgFile != before) {
+            // Its name was not known when the job started: a file last
+            // written before then is an earlier run's.
+            struct stat st;
+            bool earlier = stat(m_msgFile.c_str(), &st) == 0 &&
+                           (st.st_mtim.tv_sec < m_started.tv_sec ||
+                            (st.st_mtim.tv_sec == m_started.tv_sec &&
+                             st.st_mtim.tv_nsec < m_started.tv_nsec));
+            m_watch.Start(m_msgFile, earlier);
+        }
+    }
     int code;
     for (;;) {
         bool more;

@@ -5,6 +5,7 @@
 #include <sys/types.h>
 
 #include <cstddef>
+#include <ctime>
 #include <string>
 
 #include "runner/deck_name.h"
@@ -42,8 +43,11 @@ public:
     // Before the terminal starts: the deck's message name is being found.
     bool Starting() const { return m_starting; }
     // Finds the message name, reading at most budget bytes of the deck
-    // (through cache when it knows the deck). True once it is known.
+    // (through cache when it knows the deck). True once the scan is over:
+    // with the name, or, when a read of the deck failed, with "messag" for
+    // now (Named() false); each check then reads the deck again.
     bool ScanDeck(DeckNameCache &cache, size_t budget);
+    bool Named() const { return m_named; }
     void StopScan();
 
     // Starts the terminal: the message file is fixed, the old "messag" of
@@ -73,12 +77,21 @@ public:
     bool m_readWanted = false;
 
 private:
+    // 1 the message file is named, 0 bytes of the deck wait, -1 a read of
+    // it failed.
+    int NameStep(size_t budget);
+    void Name(bool found, const std::string &name);
+
     int m_row;
     Launch m_launch;
     std::string m_folderKey;
     bool m_starting;
+    DeckNameCache *m_cache = nullptr;
     DeckNameScan m_scan;
     bool m_scanOpen = false;
+    bool m_named = false;
+    bool m_nameTried = false;  // in this check
+    struct timespec m_started = {0, 0};
     pid_t m_pid = -1;
     std::string m_msgFile;
     MessageWatch m_watch;

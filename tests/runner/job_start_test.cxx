@@ -190,6 +190,10 @@ TEST_F(JobStartTest, BigDeckAndMessageFileAreReadInSlices)
     wnd->m_curSub = r;
     wnd->real_rundynaprocess();
     EXPECT_TRUE(wnd->IsReading()) << "the deck is read after the call returns";
+    // Read asked meanwhile waits for the name instead of reading the deck.
+    wnd->m_grid->SelectRow(r);
+    wnd->real_read_cb();
+    EXPECT_TRUE(wnd->IsReading());
     EXPECT_EQ(before, parse_record(read_file(record)).size());
     ASSERT_TRUE(gui::wait_for(20, [](void *w) {
         return !static_cast<guiMainWnd *>(w)->IsReading();
@@ -197,6 +201,12 @@ TEST_F(JobStartTest, BigDeckAndMessageFileAreReadInSlices)
     Fl::remove_timeout(guiMainWnd::ChkMsg, wnd.get());
     EXPECT_GT(wnd->m_childpid, 0);
     EXPECT_EQ(jobs + "late_id.messag", wnd->MessageFile(r));
+    for (int i = 0; i < 200 && parse_record(read_file(record)).size() < before + 2; i++)
+        usleep(20000);
+    std::vector<Start> starts = parse_record(read_file(record));
+    ASSERT_EQ(before + 2, starts.size()) << "the job's terminal, then the editor's";
+    EXPECT_EQ((std::vector<std::string>{kRecTerm, "-e", "vi", jobs + "late_id.messag"}),
+              starts.back().args);
 
     home.write("jobs/late_id.messag", body + " N o r m a l    t e r m i n a t i o n\n");
     wnd->m_childpid = -1;  // a terminal that has ended

@@ -9,6 +9,7 @@
 #include <signal.h>
 
 #include "run_fixture.h"
+#include "support/read_fault.h"
 #include "support/readonly.h"
 
 namespace {
@@ -259,6 +260,37 @@ TEST_F(OutcomeTest, TheMessageFileIsFixedWhenTheJobStarts)
     EXPECT_EQ("Finished", status(r));
     EXPECT_EQ(jobs + "abc.messag", wnd->MessageFile(r)) << "Read shows the job's own file";
     EXPECT_FALSE(file_exists(jobs + "messag"));
+}
+
+// A read error is no end of the deck: its ID may lie past the fault. The
+// job starts, watches "messag" meanwhile, and its checks read the deck again.
+TEST_F(OutcomeTest, ADeckThatFailsAtTheStartIsReadAgainAtTheChecks)
+{
+    if (!in_read_fault_child()) {
+        EXPECT_EQ("", rerun_with_read_fault());
+        return;
+    }
+    open_engine();
+    std::string deck = home.write("jobs/case1.k", "*KEYWORD\n*KEYWORD_ID\nabc\n*END\n");
+    std::string msg = home.write("jobs/abc.messag", "old run\n N o r m a l    t e r m i n a t i o n\n");
+    set_read_fault(deck, 12);
+    int r = add_job("case1", "k");
+    start_row(r);
+    EXPECT_EQ(jobs + "messag", wnd->MessageFile(r));
+    EXPECT_STREQ("Job 1: its deck cannot be read whole; messag is watched until it can",
+                 wnd->lblFisrt->label());
+
+    check(r, running_terminal());
+    EXPECT_EQ("Running", status(r));
+    set_read_fault(deck, -1);
+    check(r, running_terminal());
+    EXPECT_EQ(jobs + "abc.messag", wnd->MessageFile(r));
+    EXPECT_EQ("Running", status(r)) << "what an earlier run left decides nothing";
+    FILE *fp = fopen(msg.c_str(), "a");
+    fputs(" N o r m a l    t e r m i n a t i o n\n", fp);
+    fclose(fp);
+    check(r, running_terminal());
+    EXPECT_EQ("Finished", status(r));
 }
 
 TEST_F(OutcomeTest, NormalEndWhileTheTerminalIsOpen)
