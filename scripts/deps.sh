@@ -59,5 +59,16 @@ fi
 echo "Installing: ${missing[*]}"
 # sudo drops the caller's environment, so the setting goes on its command line.
 apt=("${as_root[@]}" env DEBIAN_FRONTEND=noninteractive apt-get)
-"${apt[@]}" update -qq
-"${apt[@]}" install -y --no-install-recommends "${missing[@]}"
+# sudo marks a user's first use with a file in the home folder; a run of
+# these scripts leaves the home folder as it found it.
+marker=
+if [ ${#as_root[@]} -gt 0 ]; then
+    marker="$(getent passwd "$(id -u)" | cut -d: -f6)/.sudo_as_admin_successful"
+    [ -e "$marker" ] && marker=
+fi
+rc=0
+{ "${apt[@]}" update -qq && "${apt[@]}" install -y --no-install-recommends "${missing[@]}"; } || rc=$?
+if [ -n "$marker" ] && [ -f "$marker" ] && ! [ -s "$marker" ]; then
+    rm -f "$marker"
+fi
+exit $rc
