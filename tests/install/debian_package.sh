@@ -67,6 +67,7 @@ zcat "$root/usr/share/man/man1/wendle.1.gz" | grep -qF /usr/share/wendle/example
 grep -q '^License: ' "$root/usr/share/doc/wendle/copyright" || fail "copyright names no licence"
 
 # --- Debian's checker: neither errors nor warnings. ---
-lintian --fail-on error,warning "$deb" >"$work/lintian" 2>&1 ||
+# Its scratch files go with the work folder.
+TMPDIR="$work" lintian --fail-on error,warning "$deb" >"$work/lintian" 2>&1 ||
     { cat "$work/lintian" >&2; fail "lintian"; }
 echo PASS
