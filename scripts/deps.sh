@@ -1,20 +1,38 @@
 #!/usr/bin/env bash
 # Installs the Debian packages Wendle needs that are not installed yet.
-# Usage: deps.sh run|test|fuzz   (test adds what the test suite needs,
-# fuzz what the fuzz targets need)
+# Usage: deps.sh GROUP...  with the groups
+#   run      building and running the program (always included)
+#   test     the test suite
+#   fuzz     the fuzz targets
+#   cluster  the Slurm test
+#   package  building and checking the Debian package
 set -euo pipefail
 
+build=(g++ make cmake libfltk1.3-dev libx11-dev)
 # xterm needs fonts of its own, and the font library a system cache, or it
-# builds one in every user's home.
-want=(g++ make cmake libfltk1.3-dev libx11-dev xterm xfonts-base fontconfig)
+# builds one in every user's home. vi is added below.
+run=(xterm xfonts-base fontconfig)
+# dunst, dbus-run-session and notify-send: desktop notices on the test's own
+# session bus.
+test=(libgtest-dev xvfb xauth xdotool x11-utils imagemagick desktop-file-utils procps
+      dunst dbus libnotify-bin)
 fuzz=(clang libclang-rt-14-dev)
-case "${1:-run}" in
-    run) ;;
-    test) want+=(libgtest-dev xvfb xauth xdotool x11-utils imagemagick desktop-file-utils procps
-                 slurmctld slurmd slurm-client munge "${fuzz[@]}") ;;
-    fuzz) want+=("${fuzz[@]}") ;;
-    *) echo "usage: $0 run|test|fuzz" >&2; exit 2 ;;
-esac
+# Only root can start the daemons; on a desktop, the packages alone would
+# leave system services behind.
+cluster=(slurmctld slurmd slurm-client munge)
+package=(dpkg-dev file lintian)
+
+want=("${build[@]}" "${run[@]}")
+for group in "${@:-run}"; do
+    case "$group" in
+        run) ;;
+        test) want+=("${test[@]}") ;;
+        fuzz) want+=("${fuzz[@]}") ;;
+        cluster) want+=("${cluster[@]}") ;;
+        package) want+=("${package[@]}") ;;
+        *) echo "usage: $0 [run|test|fuzz|cluster|package]..." >&2; exit 2 ;;
+    esac
+done
 
 missing=()
 for pkg in "${want[@]}"; do
@@ -28,9 +46,9 @@ fi
 [ ${#missing[@]} -eq 0 ] && exit 0
 
 if [ "$(id -u)" -eq 0 ]; then
-    as_root() { "$@"; }
+    as_root=()
 elif command -v sudo >/dev/null 2>&1; then
-    as_root() { sudo "$@"; }
+    as_root=(sudo)
 else
     echo "These Debian packages are missing: ${missing[*]}" >&2
     echo "Installing them needs root. Either run this command as root, or, as root, run" >&2
@@ -39,6 +57,18 @@ else
     exit 1
 fi
 echo "Installing: ${missing[*]}"
-export DEBIAN_FRONTEND=noninteractive
-as_root apt-get update -qq
-as_root apt-get install -y --no-install-recommends "${missing[@]}"
+# sudo drops the caller's environment, so the setting goes on its command line.
+apt=("${as_root[@]}" env DEBIAN_FRONTEND=noninteractive apt-get)
+# sudo marks a user's first use with a file in the home folder; a run of
+# these scripts leaves the home folder as it found it.
+marker=
+if [ ${#as_root[@]} -gt 0 ]; then
+    marker="$(getent passwd "$(id -u)" | cut -d: -f6)/.sudo_as_admin_successful"
+    [ -e "$marker" ] && marker=
+fi
+rc=0
+{ "${apt[@]}" update -qq && "${apt[@]}" install -y --no-install-recommends "${missing[@]}"; } || rc=$?
+if [ -n "$marker" ] && [ -f "$marker" ] && ! [ -s "$marker" ]; then
+    rm -f "$marker"
+fi
+exit $rc

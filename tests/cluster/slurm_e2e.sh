@@ -8,7 +8,7 @@ source "$WENDLE_SOURCE_DIR/tests/support/e2e.sh"
 skip() { echo "SKIP: $*"; exit 77; }
 [ "$(id -u)" = 0 ] || skip "the Slurm daemons must run as root"
 for tool in mungekey munged slurmctld slurmd srun sinfo squeue scancel; do
-    command -v "$tool" >/dev/null || skip "$tool is missing (scripts/deps.sh test installs it)"
+    command -v "$tool" >/dev/null || skip "$tool is missing (scripts/deps.sh cluster installs it; the test command does so as root)"
 done
 
 e2e_setup

@@ -1,6 +1,6 @@
 # Shared steps of the desktop-level tests: each test gets its own virtual X
-# server (so windows of other tests never take its clicks), a fresh HOME, and
-# fails on any sanitizer report of the program it drove.
+# server (so windows of other tests never take its clicks), a fresh HOME and
+# XDG folders, and fails on any sanitizer report of the program it drove.
 # Source it, then call e2e_setup.
 set -euo pipefail
 
@@ -27,7 +27,11 @@ e2e_setup() {
     E2E_DIR=$(mktemp -d /tmp/wendle-e2e-XXXXXX)
     trap e2e_cleanup EXIT
     export HOME="$E2E_DIR/home"
+    export XDG_CONFIG_HOME="$HOME/.config" XDG_CACHE_HOME="$HOME/.cache" \
+        XDG_DATA_HOME="$HOME/.local/share" XDG_STATE_HOME="$HOME/.local/state" \
+        XDG_RUNTIME_DIR="$E2E_DIR/runtime"
     mkdir -p "$HOME" "$E2E_DIR/sanitizer"
+    mkdir -m 700 "$XDG_RUNTIME_DIR"
     export ASAN_OPTIONS="log_path=$E2E_DIR/sanitizer/asan"
     export UBSAN_OPTIONS="log_path=$E2E_DIR/sanitizer/ubsan:print_stacktrace=1:halt_on_error=1"
     local fifo="$E2E_DIR/displayfd"
