@@ -10,6 +10,7 @@
 #include <algorithm>
 #include <memory>
 
+#include "run_fixture.h"
 #include "runner/notifier.h"
 #include "support/gui.h"
 #include "support/notify_service.h"

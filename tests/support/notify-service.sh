@@ -50,6 +50,10 @@ ready)
             cat "$dir/bus"
             exit 0
         fi
+        # A dunst that has ended will not answer.
+        if [ -s "$dir/dunst.pid" ] && ! kill -0 "$(cat "$dir/dunst.pid")" 2>/dev/null; then
+            break
+        fi
         sleep 0.05
     done
     echo "the notification service did not start:" >&2

@@ -1,14 +1,12 @@
 #include "support/notify_service.h"
+#include "support/tempdir.h"
 
-#include <dirent.h>
 #include <signal.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
 #include <cstdio>
 #include <cstdlib>
-#include <cstring>
-#include <fstream>
 #include <sstream>
 
 namespace {
@@ -46,7 +44,7 @@ NotifyService::NotifyService(const std::string &dir) : m_dir(dir), m_pid(-1)
     }
     std::string address;
     if (m_pid < 0 || !script("ready", dir, &address)) {
-        m_problem = "the notification service did not start (see " + dir + "/dunst.log)";
+        m_problem = "the notification service did not start: " + read_file(dir + "/dunst.log");
         return;
     }
     while (!address.empty() && address.back() == '\n')
@@ -84,28 +82,4 @@ std::vector<std::string> NotifyService::summaries() const
     while (std::getline(in, line))
         lines.push_back(line);
     return lines;
-}
-
-int zombie_children()
-{
-    int count = 0;
-    DIR *proc = opendir("/proc");
-    if (!proc)
-        return -1;
-    while (struct dirent *e = readdir(proc)) {
-        if (strspn(e->d_name, "0123456789") != strlen(e->d_name))
-            continue;
-        std::ifstream stat(std::string("/proc/") + e->d_name + "/stat");
-        std::string text((std::istreambuf_iterator<char>(stat)), std::istreambuf_iterator<char>());
-        // "pid (comm) state ppid ...": the name may hold blanks and parentheses.
-        size_t close = text.rfind(')');
-        char state;
-        int ppid;
-        if (close != std::string::npos &&
-            sscanf(text.c_str() + close + 1, " %c %d", &state, &ppid) == 2 && ppid == getpid() &&
-            state == 'Z')
-            count++;
-    }
-    closedir(proc);
-    return count;
 }

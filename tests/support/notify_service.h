@@ -28,6 +28,3 @@ private:
     bool m_hadAddress;
     std::string m_oldAddress;
 };
-
-// Child processes of this process that have ended but were not reaped.
-int zombie_children();
