@@ -16,8 +16,8 @@ struct CycleLine {
 
 // Reads a line as read_line keeps it. false for anything but a cycle line:
 // a cycle number, "t" and a number, "dt" and a number, then an event. A line
-// cut short either reads as false or with the same numbers as the whole
-// line. *out is only written on success.
+// cut short either reads as false or with the same cycle, t and dt as the
+// whole line. *out is only written on success.
 bool ParseCycleLine(const char *line, CycleLine *out);
 
 // Reads a real number from [p, end) the way the solver writes and reads
