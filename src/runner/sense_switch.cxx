@@ -9,7 +9,8 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
-#include <vector>
+
+#include "foundation/safe_write.h"
 
 namespace {
 
@@ -24,20 +25,6 @@ std::string in_folder(const char *folder, const char *name)
     if (path.back() != '/')
         path += '/';
     return path + name;
-}
-
-bool write_all(int fd, const char *p, size_t n)
-{
-    while (n > 0) {
-        ssize_t got = write(fd, p, n);
-        if (got < 0 && errno == EINTR)
-            continue;
-        if (got <= 0)
-            return false;
-        p += got;
-        n -= (size_t)got;
-    }
-    return true;
 }
 
 int fail(std::string *why, const std::string &text)
@@ -68,26 +55,11 @@ int WriteSenseSwitch(const char *folder, int n, std::string *why)
     if (!folder || !*folder)
         return fail(why, "no folder is named");
     std::string target = in_folder(folder, kSwitchFile);
-    std::string pattern = in_folder(folder, ".D3KIL.XXXXXX");
-    std::vector<char> temp(pattern.begin(), pattern.end());
-    temp.push_back('\0');
-    int fd = mkostemp(temp.data(), O_CLOEXEC);
-    if (fd < 0)
-        return fail(why, "cannot write in " + std::string(folder) + " (" + strerror(errno) + ")");
     char text[16];
-    int len = snprintf(text, sizeof text, "sw%d.\n", n);
-    bool written = fchmod(fd, 0644) == 0 && write_all(fd, text, (size_t)len);
-    int err = errno;
-    if (close(fd) != 0 && written) {
-        written = false;
-        err = errno;
-    }
-    if (written && rename(temp.data(), target.c_str()) == 0)
-        return 1;
-    if (written)
-        err = errno;
-    unlink(temp.data());
-    return fail(why, "cannot write " + target + " (" + strerror(err) + ")");
+    snprintf(text, sizeof text, "sw%d.\n", n);
+    if (!ReplaceFileSafely(target.c_str(), text))
+        return fail(why, "cannot write " + target);
+    return 1;
 }
 
 int RemoveSenseSwitch(const char *folder)
