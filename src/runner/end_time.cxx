@@ -226,11 +226,7 @@ bool EndTimeScan::OpenFile(const std::string &path)
 
 void EndTimeScan::Finish(Answer a, double value)
 {
-    if (m_fd >= 0)
-        close(m_fd);
-    m_fd = -1;
-    m_stack.clear();
-    m_done = true;
+    Close();
     m_result = a == UNKNOWN ? -1 : a == DEFINED && value > 0 ? 1 : 0;
     m_value = m_result == 1 ? value : 0;
 }

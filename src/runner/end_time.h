@@ -72,8 +72,9 @@ public:
     // Reads the deck and then its includes; false when the deck cannot be
     // read (Result() is then -1).
     bool Open(const char *deck, int depth = END_TIME_INCLUDE_DEPTH);
-    // The deck's own lines went to `cards` as the caller read it: only its
-    // includes are left.
+    // The deck's own lines, every one of them, went to `cards` as the caller
+    // read it (a deck it could not read whole has no known end time): only
+    // its includes are left.
     void OpenAfter(const char *deck, const EndTimeCards &cards,
                    int depth = END_TIME_INCLUDE_DEPTH);
     // Reads at most budget bytes (opening a file counts as a few kilobytes);
