@@ -1,0 +1,169 @@
+#include "runner/cycle_line.h"
+
+#include <cmath>
+#include <cstdint>
+#include <cstring>
+
+namespace {
+
+// Exactly representable: dividing by one of these rounds once.
+const double kPow10[] = {1e0,  1e1,  1e2,  1e3,  1e4,  1e5,  1e6,  1e7,
+                         1e8,  1e9,  1e10, 1e11, 1e12, 1e13, 1e14, 1e15,
+                         1e16, 1e17, 1e18, 1e19, 1e20, 1e21, 1e22};
+const int kMaxPow10 = 22;
+// Digits of a mantissa that are kept; the rest only scale it.
+const int kMantissaDigits = 19;
+// A cycle number of more digits would not fit.
+const int kCycleDigits = 18;
+
+inline bool is_digit(char c)
+{
+    return c >= '0' && c <= '9';
+}
+
+inline bool is_blank(char c)
+{
+    return c == ' ' || c == '\t';
+}
+
+const char *skip_blanks(const char *p, const char *end)
+{
+    while (p < end && is_blank(*p))
+        p++;
+    return p;
+}
+
+// Two digits at p, as a number.
+int two_digits(const char *p)
+{
+    return (p[0] - '0') * 10 + (p[1] - '0');
+}
+
+// Days from 1 January 2000 to the given date of the proleptic Gregorian
+// calendar.
+long long days_since_2000(int y, int m, int d)
+{
+    y -= m <= 2;
+    long long era = y / 400;
+    int yoe = y - (int)era * 400;
+    int doy = (153 * (m + (m > 2 ? -3 : 9)) + 2) / 5 + d - 1;
+    int doe = yoe * 365 + yoe / 4 - yoe / 100 + doy;
+    return era * 146097 + doe - 730425;
+}
+
+// "mm/dd/yy hh:mm:ss" ending the line, after a blank; -1 when there is none.
+long long line_stamp(const char *from, const char *end)
+{
+    while (end > from && is_blank(end[-1]))
+        end--;
+    const char shape[] = "00/00/00 00:00:00";
+    const size_t len = sizeof shape - 1;
+    if ((size_t)(end - from) < len + 1 || !is_blank(end[-(long)len - 1]))
+        return -1;
+    const char *p = end - len;
+    for (size_t i = 0; i < len; i++)
+        if (shape[i] == '0' ? !is_digit(p[i]) : p[i] != shape[i])
+            return -1;
+    int mon = two_digits(p), day = two_digits(p + 3), year = two_digits(p + 6);
+    int h = two_digits(p + 9), min = two_digits(p + 12), s = two_digits(p + 15);
+    if (mon < 1 || mon > 12 || day < 1 || day > 31 || h > 23 || min > 59 || s > 60)
+        return -1;
+    return days_since_2000(2000 + year, mon, day) * 86400 + h * 3600 + min * 60 + s;
+}
+
+} // namespace
+
+const char *ScanReal(const char *p, const char *end, double *value)
+{
+    bool negative = false;
+    if (p < end && (*p == '+' || *p == '-'))
+        negative = *p++ == '-';
+    uint64_t mantissa = 0;
+    int kept = 0, scale = 0, digits = 0;
+    bool point = false;
+    for (; p < end; p++) {
+        if (*p == '.' && !point) {
+            point = true;
+            continue;
+        }
+        if (!is_digit(*p))
+            break;
+        digits++;
+        if (kept < kMantissaDigits && (kept > 0 || *p != '0')) {
+            mantissa = mantissa * 10 + (uint64_t)(*p - '0');
+            kept++;
+            if (point)
+                scale--;
+        } else if (kept >= kMantissaDigits && !point) {
+            scale++;
+        } else if (kept == 0 && point) {
+            scale--;  // a leading zero after the point
+        }
+    }
+    if (digits == 0)
+        return nullptr;
+    if (p < end && (*p == 'E' || *p == 'e' || *p == 'D' || *p == 'd')) {
+        p++;
+        bool down = false;
+        if (p < end && (*p == '+' || *p == '-'))
+            down = *p++ == '-';
+        int exp = 0, n = 0;
+        for (; p < end && is_digit(*p); p++, n++)
+            if (n < 3)
+                exp = exp * 10 + (*p - '0');
+        if (n == 0 || n > 3)
+            return nullptr;
+        scale += down ? -exp : exp;
+    }
+    // Zero stays zero whatever its exponent.
+    double v = (double)mantissa;
+    if (mantissa != 0 && scale < 0 && scale >= -kMaxPow10)
+        v /= kPow10[-scale];
+    else if (mantissa != 0 && scale > 0 && scale <= kMaxPow10)
+        v *= kPow10[scale];
+    else if (mantissa != 0 && scale != 0)
+        v *= std::pow(10.0, scale);
+    if (!std::isfinite(v))
+        return nullptr;
+    *value = negative ? -v : v;
+    return p;
+}
+
+bool ParseCycleLine(const char *line, CycleLine *out)
+{
+    // Nearly every other line fails one of the first two tests.
+    const char *p = line;
+    while (is_blank(*p))
+        p++;
+    if (!is_digit(*p))
+        return false;
+    const char *end = p + strlen(p);
+    long long cycle = 0;
+    int n = 0;
+    for (; is_digit(*p); p++) {
+        if (++n > kCycleDigits)
+            return false;
+        cycle = cycle * 10 + (*p - '0');
+    }
+    if (!is_blank(*p))
+        return false;
+    p = skip_blanks(p, end);
+    if (p[0] != 't' || !is_blank(p[1]))
+        return false;
+    double t, dt;
+    p = ScanReal(skip_blanks(p + 1, end), end, &t);
+    if (!p || !is_blank(*p))
+        return false;
+    p = skip_blanks(p, end);
+    if (p[0] != 'd' || p[1] != 't' || !is_blank(p[2]))
+        return false;
+    p = ScanReal(skip_blanks(p + 2, end), end, &dt);
+    // The event must follow: a line cut inside dt's number is no cycle line.
+    if (!p || !is_blank(*p) || skip_blanks(p, end) == end)
+        return false;
+    out->cycle = cycle;
+    out->t = t;
+    out->dt = dt;
+    out->stamp = line_stamp(p, end);
+    return true;
+}
