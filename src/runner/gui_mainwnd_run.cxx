@@ -22,6 +22,7 @@
 
 #include "foundation/comfunction.h"
 #include "grid/fltk_grid.h"
+#include "runner/child_process.h"
 #include "runner/job_menu.h"
 
 namespace {

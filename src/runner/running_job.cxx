@@ -10,6 +10,7 @@
 #include <cstring>
 
 #include "foundation/comfunction.h"
+#include "runner/child_process.h"
 
 bool FindProgram(const std::string &name, std::string *why)
 {
@@ -38,15 +39,6 @@ bool FindProgram(const std::string &name, std::string *why)
     }
     *why = name.empty() ? std::string("no program is named") : name + " is not found in PATH";
     return false;
-}
-
-void CloseInheritedFds()
-{
-    if (close_range(3, ~0U, 0) == 0)
-        return;
-    long max = sysconf(_SC_OPEN_MAX);
-    for (int fd = 3; fd < (max > 0 && max < 65536 ? max : 65536); fd++)
-        close(fd);
 }
 
 std::string RunningJob::FolderKeyOf(const std::string &folder)

@@ -103,7 +103,3 @@ private:
 // must be an executable regular file, a bare name is looked up along PATH.
 // Otherwise *why says what is wrong.
 bool FindProgram(const std::string &name, std::string *why);
-
-// The child side of a fork: the program's own descriptors (its X connection
-// above all) must not live on in the child.
-void CloseInheritedFds();
