@@ -41,7 +41,8 @@ bool GetFileIdentity(const char *path, FileIdentity *id)
 
 DeckNameScan::DeckNameScan()
     : m_fd(-1), m_identity(), m_done(true), m_found(false), m_failed(false), m_armed(false),
-      m_prefix(0), m_lineLen(0)
+      m_prefix(0), m_lineLen(0), m_endTime(false), m_nameKnown(false), m_cardsRead(false),
+      m_cardLen(0)
 {
 }
 
@@ -58,12 +59,16 @@ void DeckNameScan::Close()
     m_done = true;
 }
 
-bool DeckNameScan::Open(const char *path)
+bool DeckNameScan::Open(const char *path, bool endTime)
 {
     Close();
     m_found = m_failed = m_armed = false;
     m_prefix = m_lineLen = 0;
     m_name.clear();
+    m_endTime = endTime;
+    m_nameKnown = m_cardsRead = false;
+    m_cards.Reset();
+    m_cardLen = 0;
     if (!path || !*path)
         return false;
     // A FIFO or a device named like a deck must not block the window.
@@ -89,7 +94,8 @@ void DeckNameScan::EndLine()
         // The ID line, whatever it holds. A "/" in it would lead out of the
         // job's folder: such a deck gives no name.
         m_line[m_lineLen] = '\0';
-        m_done = true;
+        m_nameKnown = true;
+        m_done = !m_endTime;
         if (strchr(m_line, '/'))
             return;
         m_found = true;
@@ -120,13 +126,24 @@ bool DeckNameScan::Step(size_t budget)
         ssize_t got = read(m_fd, m_buf.get(), want);
         if (got < 0) {
             // Not the end of the deck: the ID line may lie past the fault.
-            m_failed = true;
-            m_identity = FileIdentity();
+            // A name found before it stands; the cards are not all read.
+            if (!m_nameKnown) {
+                m_failed = true;
+                m_identity = FileIdentity();
+            }
+            m_nameKnown = true;
             Close();
             break;
         }
         if (got == 0) {
-            // The end: a last line without its newline is not a line.
+            // The end: a last line without its newline is not a line here,
+            // but the solver reads it as a card.
+            if (m_endTime) {
+                if (m_cardLen > 0)
+                    FeedCards("", 0, true);
+                m_cardsRead = true;
+            }
+            m_nameKnown = true;
             Close();
             break;
         }
@@ -136,7 +153,9 @@ bool DeckNameScan::Step(size_t budget)
         while (p < end && !m_done) {
             const char *nl = static_cast<const char *>(memchr(p, '\n', (size_t)(end - p)));
             const char *stop = nl ? nl : end;
-            for (const char *q = p; q < stop; q++) {
+            if (m_endTime)
+                FeedCards(p, (size_t)(stop - p), nl != nullptr);
+            for (const char *q = p; q < stop && !m_nameKnown; q++) {
                 unsigned char c = (unsigned char)*q;
                 if (!line_keeps(c))
                     continue;
@@ -154,13 +173,29 @@ bool DeckNameScan::Step(size_t budget)
             }
             if (!nl)
                 break;
-            EndLine();
+            if (!m_nameKnown)
+                EndLine();
             p = nl + 1;
         }
     }
     if (m_done && m_fd >= 0)
         Close();
     return m_done;
+}
+
+void DeckNameScan::FeedCards(const char *p, size_t n, bool lineEnds)
+{
+    if (m_cardLen == 0 && lineEnds) {
+        m_cards.Feed(p, n);
+        return;
+    }
+    for (size_t i = 0; i < n && m_cardLen <= READ_LINE_MAX; i++)
+        if (line_keeps((unsigned char)p[i]))
+            m_cardLine[m_cardLen++] = p[i];
+    if (lineEnds) {
+        m_cards.Feed(m_cardLine, (size_t)m_cardLen);
+        m_cardLen = 0;
+    }
 }
 
 bool DeckNameCache::Get(const char *path, bool *found, std::string *name) const
@@ -183,7 +218,34 @@ void DeckNameCache::Put(const char *path, const FileIdentity &id, bool found,
     }
     if (m_entries.size() >= kCacheEntries && !m_entries.count(path))
         m_entries.clear();
-    m_entries[path] = Entry{id, found, name};
+    Entry &e = m_entries[path];
+    // Cards read of this state of the deck stay with its name.
+    bool keep = e.cardsRead && e.id == id;
+    e.id = id;
+    e.found = found;
+    e.name = name;
+    e.cardsRead = keep;
+}
+
+bool DeckNameCache::GetCards(const char *path, EndTimeCards *cards) const
+{
+    auto it = m_entries.find(path);
+    FileIdentity now;
+    if (it == m_entries.end() || !it->second.cardsRead || !GetFileIdentity(path, &now) ||
+        !(now == it->second.id))
+        return false;
+    *cards = it->second.cards;
+    return true;
+}
+
+void DeckNameCache::PutCards(const char *path, const FileIdentity &id, const EndTimeCards &cards)
+{
+    auto it = m_entries.find(path);
+    // Only beside the deck's name, for the same state of the deck.
+    if (it == m_entries.end() || id.ino == 0 || !(it->second.id == id))
+        return;
+    it->second.cardsRead = true;
+    it->second.cards = cards;
 }
 
 int DeckMessageName(DeckNameCache &cache, const char *deck, std::string *name, bool *failed)

@@ -1,7 +1,8 @@
 // The message name a deck gives its solver run: the line after its
 // *KEYWORD_ID line, runs of blanks joined by "_". DeckNameScan reads a deck
-// in slices, so that a deck of any size never holds up the window;
-// DeckNameCache remembers the answer per deck until the deck changes.
+// in slices, so that a deck of any size never holds up the window, and on
+// the same pass its end-time cards; DeckNameCache remembers both per deck
+// until the deck changes.
 #pragma once
 #include <sys/types.h>
 
@@ -12,6 +13,7 @@
 #include <unordered_map>
 
 #include "foundation/comfunction.h"
+#include "runner/end_time.h"
 
 // What tells one state of a file from another; all zero (inode 0) for no
 // file.
@@ -33,11 +35,18 @@ public:
     DeckNameScan &operator=(const DeckNameScan &) = delete;
 
     // Starts reading a deck; false when it cannot be read (it has no name).
-    bool Open(const char *path);
+    // With endTime the scan reads on past the name to the end of the deck,
+    // feeding its end-time cards.
+    bool Open(const char *path, bool endTime = false);
     // Reads at most budget bytes; true once the scan is over (the deck is
     // then closed): with the answer, or Failed().
     bool Step(size_t budget);
     void Close();
+    // The name's answer is in (Found() and Name(), or Failed()); with
+    // endTime the scan may still go on.
+    bool NameKnown() const { return m_nameKnown; }
+    // The scan is over (the deck closed).
+    bool Done() const { return m_done; }
     bool Found() const { return m_found; }
     // A read failed before the answer: there is none (not even "no name"),
     // and Identity() is that of no file, which DeckNameCache never keeps.
@@ -45,9 +54,15 @@ public:
     // The message name, at most READ_LINE_MAX characters.
     const std::string &Name() const { return m_name; }
     const FileIdentity &Identity() const { return m_identity; }
+    // With endTime: the deck was read to its end, and Cards() holds what
+    // its own cards say of the end time. False after a failed read.
+    bool CardsRead() const { return m_cardsRead; }
+    const EndTimeCards &Cards() const { return m_cards; }
 
 private:
     void EndLine();
+    // A piece of a line for the cards; lineEnds when its newline follows.
+    void FeedCards(const char *p, size_t n, bool lineEnds);
 
     int m_fd;
     FileIdentity m_identity;
@@ -57,6 +72,12 @@ private:
     int m_lineLen;
     std::string m_name;
     std::unique_ptr<char[]> m_buf;
+    bool m_endTime, m_nameKnown, m_cardsRead;
+    EndTimeCards m_cards;
+    // A line split between two reads: its kept characters, one more than
+    // the line reader keeps so that a cut still shows.
+    char m_cardLine[READ_LINE_MAX + 2];
+    int m_cardLen;
 };
 
 class DeckNameCache {
@@ -65,13 +86,19 @@ public:
     bool Get(const char *path, bool *found, std::string *name) const;
     // An answer for no file (a failed scan's) only forgets the deck.
     void Put(const char *path, const FileIdentity &id, bool found, const std::string &name);
+    // The deck's own end-time cards, once read whole; true when they are
+    // known for the deck as it is now.
+    bool GetCards(const char *path, EndTimeCards *cards) const;
+    void PutCards(const char *path, const FileIdentity &id, const EndTimeCards &cards);
     void Clear() { m_entries.clear(); }
 
 private:
     struct Entry {
-        FileIdentity id;
-        bool found;
+        FileIdentity id{};
+        bool found = false;
         std::string name;
+        bool cardsRead = false;
+        EndTimeCards cards;
     };
     std::unordered_map<std::string, Entry> m_entries;
 };

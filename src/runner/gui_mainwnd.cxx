@@ -62,6 +62,7 @@ guiMainWnd::~guiMainWnd()
     Fl::remove_timeout(WatchEnds, this);
     Fl::remove_idle(StartStep, this);
     Fl::remove_idle(CheckStep, this);
+    Fl::remove_idle(ScanStep, this);
 }
 
 // Creates a label-size-12 widget of class T in the current group.

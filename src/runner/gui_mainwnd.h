@@ -12,6 +12,7 @@
 
 #include "foundation/comfunction.h"
 #include "runner/deck_name.h"
+#include "runner/notifier.h"
 #include "runner/run_settings.h"
 #include "runner/running_job.h"
 
@@ -127,6 +128,9 @@ public:
     void SetJobsAtOnce(int n);
     // Rows below a deleted row move up: the run follows its jobs.
     void RowDeleted(int row);
+    // Asks the solver of row's running job for sense switch n (1 to 4) and
+    // says so on the first status line.
+    void SenseSwitch(int row, int n);
     // The pause before row's job in whole seconds, at least 1: the leading
     // digits of its Sec text.
     int GetPauseSeconds(int row);
@@ -210,6 +214,21 @@ private:
     void ensure_tick();
     static void WatchEnds(void *data);
     void watch_ends();
+    // The end times of running jobs, read after their names in slices.
+    static void ScanStep(void *data);
+    void scan_step();
+    // During a run the status lines show the progress of the selected
+    // running job (else the first) and the counts of the table's jobs; a
+    // message put there holds its line until the next job starts.
+    void update_status();
+    void notice(Fl_Box *line, const std::string &text);
+    void clear_progress_lines();
+    // The run ends without its summary (an empty message file).
+    void stop_run();
+    bool m_held[2] = {false, false};
+    // A job's deck as the status lines name it.
+    std::string job_name(int row);
+    Notifier m_notifier;
     static void StartStep(void *data);
     static void CheckStep(void *data);
     // The jobs of the run that have started and are not judged yet.

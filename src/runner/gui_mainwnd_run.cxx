@@ -24,6 +24,8 @@
 #include "grid/fltk_grid.h"
 #include "runner/child_process.h"
 #include "runner/job_menu.h"
+#include "runner/progress.h"
+#include "runner/sense_switch.h"
 
 namespace {
 
@@ -179,15 +181,19 @@ void guiMainWnd::real_rundynaprocess()
         mb = kDefaultMemoryMB;
     spec.memory = "memory=" + std::to_string(mb << 18);
 
+    // The end time comes from the deck the solver is given: none for a
+    // restart from the dump alone.
     std::string type = CellText(r, COL_TYPE);
     row_data *record = m_grid->GetRowData(r);
     if (type != "Restart") {
         spec.folder = CellText(r, COL_FOLDER);
-        spec.argA = "i=" + spec.folder + CellText(r, COL_NAME) + "." + type;
+        spec.endDeck = spec.folder + CellText(r, COL_NAME) + "." + type;
+        spec.argA = "i=" + spec.endDeck;
     } else if (record && record->nType == 2) {
         spec.folder = folder_of(record->szD3dump);
         spec.argA = std::string("r=") + record->szD3dump;
         spec.argB = std::string("i=") + record->szK;
+        spec.endDeck = record->szK;
     } else if (record) {
         spec.folder = CellText(r, COL_FOLDER);
         spec.argA = std::string("r=") + record->szD3dump;
@@ -237,21 +243,22 @@ void guiMainWnd::launch(RunningJob *job)
     pid_t pid = job->Start(m_szXterm, &problem);
     bool readWanted = job->m_readWanted;
     std::string msg = job->MessageFile();
+    // A job that starts ends what the status lines held until now.
+    m_held[0] = m_held[1] = false;
     if (!problem.empty()) {
         // The check then finds no terminal and judges the job abnormal.
-        std::string text = "Job " + std::to_string(r) + " not started: " + problem;
-        lblFisrt->copy_label(text.c_str());
-        lblFisrt->redraw();
+        notice(lblFisrt, "Job " + std::to_string(r) + " not started: " + problem);
     } else if (!job->Named()) {
-        std::string text = "Job " + std::to_string(r) +
-                           ": its deck cannot be read whole; messag is watched until it can";
-        lblFisrt->copy_label(text.c_str());
-        lblFisrt->redraw();
+        notice(lblFisrt, "Job " + std::to_string(r) +
+                             ": its deck cannot be read whole; messag is watched until it can");
     }
     m_childpid = pid;
     note_current();
     m_runStat = 1;
     ensure_tick();
+    if (!job->EndTimeKnown() && !Fl::has_idle(ScanStep, this))
+        Fl::add_idle(ScanStep, this);
+    update_status();
     if (JobsAtOnce() > 1 && !Fl::has_timeout(WatchEnds, this))
         Fl::add_timeout(kEndWatch, WatchEnds, this);
     fill_slots();
@@ -305,8 +312,9 @@ int guiMainWnd::IsFinishedNormal(int row)
 
 bool guiMainWnd::IsReading() const
 {
-    return Fl::has_idle(StartStep, const_cast<guiMainWnd *>(this)) ||
-           Fl::has_idle(CheckStep, const_cast<guiMainWnd *>(this));
+    guiMainWnd *self = const_cast<guiMainWnd *>(this);
+    return Fl::has_idle(StartStep, self) || Fl::has_idle(CheckStep, self) ||
+           Fl::has_idle(ScanStep, self);
 }
 
 void guiMainWnd::take_current_from_fields()
@@ -376,10 +384,97 @@ void guiMainWnd::check_step()
         else
             finish_check(job, code);
     }
-    if (reading)
+    if (reading) {
         Fl::add_idle(CheckStep, this);
-    else
+    } else {
         ensure_tick();
+        update_status();
+    }
+}
+
+void guiMainWnd::ScanStep(void *data)
+{
+    static_cast<guiMainWnd *>(data)->scan_step();
+}
+
+void guiMainWnd::scan_step()
+{
+    std::vector<RunningJob *> due;
+    for (auto &job : m_jobs)
+        if (!job->Starting() && !job->EndTimeKnown())
+            due.push_back(job.get());
+    if (due.empty()) {
+        Fl::remove_idle(ScanStep, this);
+        return;
+    }
+    size_t share = std::max(kSliceBytes / due.size(), kMinShare);
+    for (RunningJob *job : due)
+        job->EndTimeStep(share);
+}
+
+std::string guiMainWnd::job_name(int row)
+{
+    if (CellText(row, COL_TYPE) != "Restart")
+        return CellText(row, COL_NAME) + "." + CellText(row, COL_TYPE);
+    row_data *record = m_grid->GetRowData(row);
+    const char *dump = record ? strrchr(record->szD3dump, '/') : nullptr;
+    return dump ? dump + 1 : CellText(row, COL_NAME);
+}
+
+void guiMainWnd::notice(Fl_Box *line, const std::string &text)
+{
+    line->copy_label(text.c_str());
+    line->redraw();
+    m_held[line == lblFisrt ? 0 : 1] = true;
+}
+
+void guiMainWnd::clear_progress_lines()
+{
+    if (!m_held[0])
+        lblFisrt->copy_label("");
+    if (!m_held[1])
+        lblSecond->copy_label("");
+}
+
+void guiMainWnd::update_status()
+{
+    if (m_runStat != 1)
+        return;
+    if (!m_held[0]) {
+        // The selected running job, else the first in the table.
+        RunningJob *shown = nullptr;
+        int selected = m_grid->GetCurrentRow();
+        for (auto &job : m_jobs) {
+            if (job->Starting())
+                continue;
+            if (job->Row() == selected) {
+                shown = job.get();
+                break;
+            }
+            if (!shown || job->Row() < shown->Row())
+                shown = job.get();
+        }
+        std::string text;
+        if (shown) {
+            std::string name = job_name(shown->Row());
+            text = ProgressLine(name, shown->Progress(), shown->EndTime());
+            if (text.empty())
+                text = name + ": running";
+        }
+        lblFisrt->copy_label(text.c_str());
+    }
+    if (!m_held[1]) {
+        int done = 0, running = 0, queued = 0;
+        for (int r = 1; r <= m_grid->GetRows(); r++) {
+            if (StatusHas(r, "Finished") || StatusHas(r, "Aborted"))
+                done++;
+            else if (StatusHas(r, "Running"))
+                running++;
+            else if (StatusHas(r, "Queued") || StatusHas(r, "Waiting"))
+                queued++;
+        }
+        lblSecond->copy_label(JobCountsLine(done, running, queued).c_str());
+    }
 }
 
 void guiMainWnd::WatchEnds(void *data)
@@ -441,12 +536,21 @@ void guiMainWnd::finish_check(RunningJob *job, int code)
     m_stopping = true;
     unwait();
     m_grid->SelectRow(r);
-    lblFisrt->label("The Messag File Is Empty,Please Make Sure Have a License of LSDYNA!");
-    lblFisrt->redraw();
-    if (m_jobs.empty()) {
-        m_runStat = 0;
-        activate_solver_controls(true);
-    }
+    notice(lblFisrt, "The Messag File Is Empty,Please Make Sure Have a License of LSDYNA!");
+    if (m_jobs.empty())
+        stop_run();
+    else
+        update_status();
+}
+
+void guiMainWnd::stop_run()
+{
+    m_runStat = 0;
+    activate_solver_controls(true);
+    // The run ends without a summary: counts of a run that stopped would
+    // mislead.
+    clear_progress_lines();
+    Fl::remove_timeout(ChkMsg, this);
 }
 
 void guiMainWnd::judge(RunningJob *job, int code)
@@ -458,16 +562,30 @@ void guiMainWnd::judge(RunningJob *job, int code)
     } else {
         m_failNum++;
         SetStatus(r, "Aborted", 1, 255);
+        if (m_runSettings.Notify())
+            m_notifier.Notify(("Wendle: " + job_name(r) + " aborted").c_str(),
+                              job->Spec().folder.c_str());
     }
+    bool stopped = job->m_stopAsked;
+    std::string folder = job->Spec().folder;
     remove_job(job);
+    if (stopped) {
+        // Going on from where it stopped is "Add Restart Job": its dialog
+        // opens in this folder.
+        std::string dump;
+        if (NewestRestartDump(folder.c_str(), &dump) == 1)
+            notice(lblFisrt, job_name(r) + " stopped; its newest restart dump is " + folder + dump);
+        else
+            notice(lblFisrt, job_name(r) + " stopped without a restart dump in " + folder);
+        snprintf(m_szLastDir, sizeof m_szLastDir, "%s", folder.c_str());
+    }
     if (m_stopping) {
-        if (m_jobs.empty()) {
-            m_runStat = 0;
-            activate_solver_controls(true);
-        }
+        if (m_jobs.empty())
+            stop_run();
         return;
     }
     advance();
+    update_status();
 }
 
 bool guiMainWnd::starting() const
@@ -577,25 +695,25 @@ void guiMainWnd::real_chkend()
         return;
     }
     m_runStat = 0;
-    char text[64];
-    snprintf(text, sizeof text, "%d DYNA JOBS ARE TERMINATED ABNORMALLY!", m_failNum);
-    lblFisrt->copy_label(text);
-    snprintf(text, sizeof text, "%d DYNA JOBS ARE EXECUTED SUCCESSFULLY!", m_sucNum);
-    lblSecond->copy_label(text);
+    char first[64], second[64];
+    snprintf(first, sizeof first, "%d DYNA JOBS ARE TERMINATED ABNORMALLY!", m_failNum);
+    lblFisrt->copy_label(first);
+    snprintf(second, sizeof second, "%d DYNA JOBS ARE EXECUTED SUCCESSFULLY!", m_sucNum);
+    lblSecond->copy_label(second);
+    m_held[0] = m_held[1] = false;
     activate_solver_controls(true);
     redraw();
+    if (m_runSettings.Notify())
+        m_notifier.Notify("Wendle: the run has ended", (std::string(first) + "\n" + second).c_str());
 }
 
 void guiMainWnd::SetJobsAtOnce(int n)
 {
     if (n < RunSettings::JOBS_MIN || n > RunSettings::JOBS_MAX)
         return;
-    if (!m_runSettings.SetJobs(n)) {
-        std::string text =
-            "Jobs at once: " + std::to_string(n) + " for now; wendle_run.ini is not written";
-        lblFisrt->copy_label(text.c_str());
-        lblFisrt->redraw();
-    }
+    if (!m_runSettings.SetJobs(n))
+        notice(lblFisrt,
+               "Jobs at once: " + std::to_string(n) + " for now; wendle_run.ini is not written");
     if (m_runStat != 1)
         return;
     // Lowering lets running jobs end without starting new ones.
@@ -637,11 +755,45 @@ void guiMainWnd::context_cb(Fl_Widget *, void *data)
 
 void guiMainWnd::real_context_cb()
 {
+    // The push has selected the row under the pointer.
+    int row = m_grid->GetCurrentRow();
+    RunningJob *job = job_at(row);
     JobMenu::State state;
     state.jobsAtOnce = JobsAtOnce();
+    state.notify = m_runSettings.Notify();
+    state.rowRunning = job && !job->Starting() && StatusHas(row, "Running");
     JobMenu::Pick pick = JobMenu::Popup(state);
-    if (pick.what == JobMenu::JOBS_AT_ONCE)
+    if (pick.what == JobMenu::JOBS_AT_ONCE) {
         SetJobsAtOnce(pick.value);
+    } else if (pick.what == JobMenu::SENSE_SWITCH) {
+        // The run went on while the menu was open: the row is asked for
+        // only if its job still runs.
+        SenseSwitch(row, pick.value);
+    } else if (pick.what == JobMenu::NOTIFY) {
+        if (!m_runSettings.SetNotify(pick.value == 1))
+            notice(lblFisrt, "Notices: " + std::string(pick.value == 1 ? "on" : "off") +
+                                 " for now; wendle_run.ini is not written");
+    }
+}
+
+void guiMainWnd::SenseSwitch(int row, int n)
+{
+    static const char *const kAsked[5] = {"", "to stop and write a restart dump (sw1)",
+                                          "to report time and cycle (sw2)",
+                                          "to write a restart dump and go on (sw3)",
+                                          "to write a plot state (sw4)"};
+    RunningJob *job = job_at(row);
+    if (n < 1 || n > 4 || !job || job->Starting() || !StatusHas(row, "Running"))
+        return;
+    std::string who = job_name(row) + " (row " + std::to_string(row) + ")";
+    std::string why;
+    if (!WriteSenseSwitch(job->Spec().folder.c_str(), n, &why)) {
+        notice(lblFisrt, "Could not ask " + who + " " + kAsked[n] + ": " + why);
+        return;
+    }
+    if (n == 1)
+        job->m_stopAsked = true;
+    notice(lblFisrt, "Asked " + who + " " + kAsked[n]);
 }
 
 void guiMainWnd::real_read_cb()
@@ -690,7 +842,9 @@ void guiMainWnd::CancelRun()
     Fl::remove_timeout(WatchEnds, this);
     Fl::remove_idle(StartStep, this);
     Fl::remove_idle(CheckStep, this);
+    Fl::remove_idle(ScanStep, this);
     m_jobMsgFile.clear();
+    m_held[0] = m_held[1] = false;
 }
 
 void guiMainWnd::reap_later(pid_t pid)

@@ -43,12 +43,23 @@ JobMenu::Pick JobMenu::Popup(const State &state)
         labels.push_back(std::to_string(n));
 
     std::vector<Fl_Menu_Item> items;
+    // The solver's sense switches, for a running job; "&" marks the letter
+    // that picks each from the keyboard.
+    if (state.rowRunning) {
+        items.push_back(item("&Stop and write a restart dump (sw1)", 0, encode(SENSE_SWITCH, 1)));
+        items.push_back(item("Write a restart &dump and go on (sw3)", 0, encode(SENSE_SWITCH, 3)));
+        items.push_back(item("Write a &plot state (sw4)", 0, encode(SENSE_SWITCH, 4)));
+        items.push_back(
+            item("&Report time and cycle (sw2)", FL_MENU_DIVIDER, encode(SENSE_SWITCH, 2)));
+    }
     items.push_back(item("Jobs at once", FL_SUBMENU));
     for (size_t i = 0; i < counts.size(); i++) {
         int flags = FL_MENU_RADIO | (counts[i] == state.jobsAtOnce ? FL_MENU_VALUE : 0);
         items.push_back(item(labels[i].c_str(), flags, encode(JOBS_AT_ONCE, counts[i])));
     }
     items.push_back(end_of_menu());
+    items.push_back(item("Notify when jobs end", FL_MENU_TOGGLE | (state.notify ? FL_MENU_VALUE : 0),
+                         encode(NOTIFY, state.notify ? 0 : 1)));
     items.push_back(end_of_menu());
 
     Pick pick;

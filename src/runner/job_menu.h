@@ -4,14 +4,17 @@
 
 class JobMenu {
 public:
-    // What the menu shows: the values marked as current.
+    // What the menu shows: the values marked as current, and whether the
+    // row under the pointer runs (its job can be steered).
     struct State {
         int jobsAtOnce = 1;
+        bool notify = true;
+        bool rowRunning = false;
     };
-    enum What { NONE, JOBS_AT_ONCE };
+    enum What { NONE, JOBS_AT_ONCE, SENSE_SWITCH, NOTIFY };
     struct Pick {
         What what = NONE;
-        int value = 0;
+        int value = 0;  // the count, the switch (1 to 4), or the notice setting
     };
     // The counts "Jobs at once" offers.
     static const int kJobChoices[10];

@@ -12,6 +12,8 @@
 
 #include "foundation/comfunction.h"
 
+class JobProgress;
+
 // The verdict of one line, kept as read_line keeps it: 1 normal termination
 // ("N o r m a l" with "t e r m i n a t i o n"), 0 an error ("*** Error"),
 // -1 neither. A line holding both kinds is a normal end.
@@ -29,6 +31,9 @@ public:
     // file and is only appended to.
     void Start(const std::string &path, bool baseline);
     const std::string &Path() const { return m_path; }
+    // The cycle lines read from now on go to progress (null for none),
+    // timed by the look that read them.
+    void SetProgress(JobProgress *progress) { m_progress = progress; }
 
     // Opens the file as the check does ("a+", creating a missing one) and
     // reads at most budget new bytes. 1 normal end, 0 error, -1 undecided
@@ -68,4 +73,6 @@ private:
     Prints m_base;  // of what the earlier run left
     struct timespec m_baseTime;  // its modification time
     std::unique_ptr<char[]> m_buf;
+    JobProgress *m_progress = nullptr;
+    double m_lookTime = 0;  // monotonic seconds of the look under way
 };

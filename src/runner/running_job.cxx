@@ -11,6 +11,7 @@
 
 #include "foundation/comfunction.h"
 #include "runner/child_process.h"
+#include "runner/sense_switch.h"
 
 bool FindProgram(const std::string &name, std::string *why)
 {
@@ -52,11 +53,14 @@ std::string RunningJob::FolderKeyOf(const std::string &folder)
 RunningJob::RunningJob(int row, const Launch &launch)
     : m_row(row), m_launch(launch), m_folderKey(FolderKeyOf(launch.folder)), m_starting(true)
 {
+    m_watch.SetProgress(&m_progress);
 }
 
 RunningJob::RunningJob(int row, pid_t pid, const std::string &msgFile)
     : m_row(row), m_starting(false), m_named(true), m_pid(pid), m_msgFile(msgFile)
 {
+    m_endState = END_DONE;
+    m_watch.SetProgress(&m_progress);
     m_watch.Start(msgFile, false);
 }
 
@@ -68,7 +72,7 @@ void RunningJob::Name(bool found, const std::string &name)
     m_named = true;
 }
 
-int RunningJob::NameStep(size_t budget)
+int RunningJob::NameStep(size_t budget, bool cards)
 {
     const char *deck = m_launch.deck.c_str();
     if (!m_scanOpen) {
@@ -79,15 +83,18 @@ int RunningJob::NameStep(size_t budget)
             return 1;
         }
         // A deck that cannot be opened gives no name: "messag".
-        if (!m_scan.Open(deck)) {
+        if (!m_scan.Open(deck, cards)) {
             Name(false, "");
             return 1;
         }
         m_scanOpen = true;
     }
-    if (!m_scan.Step(budget))
+    if (!m_scan.NameKnown())
+        m_scan.Step(budget);
+    if (!m_scan.NameKnown())
         return 0;
-    m_scanOpen = false;
+    // The same pass may go on for the end time.
+    m_scanOpen = !m_scan.Done();
     if (m_scan.Failed())
         return -1;
     m_cache->Put(deck, m_scan.Identity(), m_scan.Found(), m_scan.Name());
@@ -98,14 +105,60 @@ int RunningJob::NameStep(size_t budget)
 bool RunningJob::ScanDeck(DeckNameCache &cache, size_t budget)
 {
     m_cache = &cache;
-    int got = NameStep(budget);
+    // The deck's end-time cards are read on the same pass when it gives
+    // the run its end time too.
+    int got = NameStep(budget, m_launch.endDeck == m_launch.deck);
     if (got == 0)
         return false;
     // A read error is no end of the deck: its ID may lie past the fault.
     // The Part's fallback holds until a later look reads the deck whole.
     if (got < 0)
         m_msgFile = m_launch.msgFolder + "messag";
+    BeginEndTime();
     return true;
+}
+
+void RunningJob::BeginEndTime()
+{
+    const std::string &deck = m_launch.endDeck;
+    if (deck.empty()) {
+        m_endState = END_DONE;
+        return;
+    }
+    if (deck == m_launch.deck && m_scanOpen) {
+        m_endState = END_DECK;
+        return;
+    }
+    EndTimeCards cards;
+    if (m_cache && m_cache->GetCards(deck.c_str(), &cards))
+        m_endScan.OpenAfter(deck.c_str(), cards);
+    else
+        m_endScan.Open(deck.c_str());
+    m_endState = END_INCLUDES;
+}
+
+bool RunningJob::EndTimeStep(size_t budget)
+{
+    if (m_endState == END_DECK) {
+        if (!m_scan.Step(budget))
+            return false;
+        m_scanOpen = false;
+        if (!m_scan.CardsRead()) {
+            m_endState = END_DONE;  // a read failed: no end time is known
+            return true;
+        }
+        m_cache->PutCards(m_launch.deck.c_str(), m_scan.Identity(), m_scan.Cards());
+        m_endScan.OpenAfter(m_launch.deck.c_str(), m_scan.Cards());
+        m_endState = END_INCLUDES;
+        return false;
+    }
+    if (m_endState == END_INCLUDES) {
+        if (!m_endScan.Step(budget))
+            return false;
+        m_endTime = m_endScan.Result() == 1 ? m_endScan.Value() : 0;
+        m_endState = END_DONE;
+    }
+    return m_endState == END_DONE;
 }
 
 void RunningJob::StopScan()
@@ -129,8 +182,12 @@ pid_t RunningJob::Start(const char *terminal, std::string *problem)
         *problem = "the terminal " + why;
     else if (!FindProgram(m_launch.solver, &why))
         *problem = why;
-    if (problem->empty())
+    // What an earlier run left: its message file, and a sense switch that
+    // would stop the new run at once.
+    if (problem->empty()) {
         RemoveFile((m_launch.folder + "messag").c_str());
+        RemoveSenseSwitch(m_launch.folder.c_str());
+    }
     clock_gettime(CLOCK_REALTIME, &m_started);
     // Whatever the file holds now is an earlier run's.
     m_watch.Start(m_msgFile, true);
@@ -172,7 +229,7 @@ int RunningJob::CheckSlice(size_t budget)
 {
     if (!m_named && m_cache && !m_nameTried) {
         std::string before = m_msgFile;
-        int got = NameStep(budget);
+        int got = NameStep(budget, false);
         if (got == 0)
             return CHECK_READING;
         // Once a look; when it fails again this look is "messag"'s.

@@ -1,6 +1,7 @@
 // RunningJob: one job of a run, from its start to its outcome: its row, the
 // terminal it runs in, the message file fixed when it started, the deck scan
-// that names that file and the watch that follows it from check to check.
+// that names that file (and finds the run's end time), the watch that
+// follows the file from check to check, and the progress it reads there.
 #pragma once
 #include <sys/types.h>
 
@@ -9,7 +10,9 @@
 #include <string>
 
 #include "runner/deck_name.h"
+#include "runner/end_time.h"
 #include "runner/message_watch.h"
+#include "runner/progress.h"
 
 class RunningJob {
 public:
@@ -20,6 +23,7 @@ public:
         std::string argA, argB;  // "i=…" or "r=…", and "i=…" for a restart with a deck
         std::string msgFolder;  // where its message file lies
         std::string deck;       // the deck that names the message file
+        std::string endDeck;    // the deck that gives the run its end time, or none
         bool record = true;     // false for a restart row that lost its record
     };
 
@@ -50,6 +54,15 @@ public:
     bool Named() const { return m_named; }
     void StopScan();
 
+    // The run's end time (ENDTIM), read on after the message name in
+    // slices of at most budget bytes: true once known or known not to be.
+    bool EndTimeStep(size_t budget);
+    bool EndTimeKnown() const { return m_endState == END_DONE; }
+    // The end time, or 0 when the deck gives none (or none can be known).
+    double EndTime() const { return m_endTime; }
+    // What the cycle lines of the message file said so far.
+    const JobProgress &Progress() const { return m_progress; }
+
     // Starts the terminal: the message file is fixed, the old "messag" of
     // the folder removed, and terminal -T LS-DYNA/Wendle -e solver args
     // forked from the job's folder. Returns the pid, or -1 with *problem
@@ -75,12 +88,15 @@ public:
 
     // "Read Message File" asked before the file was known.
     bool m_readWanted = false;
+    // The solver was asked to stop with a restart dump.
+    bool m_stopAsked = false;
 
 private:
     // 1 the message file is named, 0 bytes of the deck wait, -1 a read of
     // it failed.
-    int NameStep(size_t budget);
+    int NameStep(size_t budget, bool cards);
     void Name(bool found, const std::string &name);
+    void BeginEndTime();
 
     int m_row;
     Launch m_launch;
@@ -92,6 +108,12 @@ private:
     bool m_named = false;
     bool m_nameTried = false;  // in this check
     struct timespec m_started = {0, 0};
+    // The end time: the deck scan goes on for it (END_DECK), its includes
+    // or another deck are read (END_INCLUDES), or it is known.
+    enum { END_WAIT, END_DECK, END_INCLUDES, END_DONE } m_endState = END_WAIT;
+    EndTimeScan m_endScan;
+    double m_endTime = 0;
+    JobProgress m_progress;
     pid_t m_pid = -1;
     std::string m_msgFile;
     MessageWatch m_watch;

@@ -131,10 +131,7 @@ printf '%s\n' "dynasolver_single=$WENDLE_SOURCE_DIR/examples/lsdyna-standin" \
 W=813
 submit() { e2e_click "$E2E_WIN" $((W - 201 + 43)) 88; }
 wait_summary() {
-    for _ in $(seq "$1"); do
-        e2e_has_ink "$E2E_WIN" 6 63 400 23 && return 0
-        sleep 1
-    done
+    e2e_wait_run_end "$1" && e2e_has_ink "$E2E_WIN" 6 63 400 23 && return 0
     show_logs
     e2e_fail "no summary lines after the run"
 }
@@ -232,10 +229,14 @@ done
 submitted=$(date +%s.%N)
 submit
 most=0
-for _ in $(seq 900); do
+for _ in $(seq 50); do
+    e2e_running && break
+    sleep 0.1
+done
+for _ in $(seq 600); do
     n=$(squeue -h -t R | wc -l)
     [ "$n" -gt "$most" ] && most=$n
-    e2e_has_ink "$E2E_WIN" 6 63 400 23 && break
+    e2e_running || break
     sleep 0.1
 done
 # The summary comes 5 seconds after the last job's outcome.

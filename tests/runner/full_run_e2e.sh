@@ -23,11 +23,9 @@ e2e_add_job $W dies.k
 e2e_has_ink "$E2E_WIN" 6 63 400 23 && e2e_fail "status line shows text before the run"
 
 e2e_click "$E2E_WIN" $((W - 201 + 43)) 88   # Submit Jobs
+e2e_wait_run_end 60 || e2e_fail "the run did not end"
 # The second status line, short of the job table's border below it.
-for _ in $(seq 60); do
-    e2e_has_ink "$E2E_WIN" 6 63 400 23 && e2e_has_ink "$E2E_WIN" 6 83 400 19 && break
-    sleep 1
-done
+e2e_has_ink "$E2E_WIN" 6 63 400 23 || e2e_fail "no summary lines after the run"
 e2e_has_ink "$E2E_WIN" 6 83 400 19 || e2e_fail "no summary lines after the run"
 grep -q 'stand-in solver' "$jobs/messag" || e2e_fail "the solver never ran in the jobs folder"
 

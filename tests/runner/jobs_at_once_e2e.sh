@@ -36,12 +36,17 @@ solvers() {
 }
 e2e_click "$E2E_WIN" $((W - 201 + 43)) 88   # Submit Jobs
 most=0
-for _ in $(seq 600); do
-    n=$(solvers)
-    [ "$n" -gt "$most" ] && most=$n
-    e2e_has_ink "$E2E_WIN" 6 83 400 19 && break
+for _ in $(seq 50); do
+    e2e_running && break
     sleep 0.1
 done
+for _ in $(seq 400); do
+    n=$(solvers)
+    [ "$n" -gt "$most" ] && most=$n
+    e2e_running || break
+    sleep 0.05
+done
+e2e_running && e2e_fail "the run did not end"
 e2e_has_ink "$E2E_WIN" 6 83 400 19 || e2e_fail "no summary lines after the run"
 [ "$most" = 2 ] || e2e_fail "at most $most stand-ins ran at once"
 

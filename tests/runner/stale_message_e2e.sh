@@ -17,11 +17,8 @@ e2e_start
 W=813
 e2e_add_job $W plate.k
 e2e_click "$E2E_WIN" $((W - 201 + 43)) 88   # Submit Jobs
+e2e_wait_run_end 40 || e2e_fail "the run did not end"
 # The second status line, short of the job table's border below it.
-for _ in $(seq 40); do
-    e2e_has_ink "$E2E_WIN" 6 83 400 19 && break
-    sleep 1
-done
 e2e_has_ink "$E2E_WIN" 6 83 400 19 || e2e_fail "no summary lines after the run"
 grep -q 'E r r o r   t e r m i n a t i o n' "$jobs/plate_run.messag" ||
     e2e_fail "the solver did not write its own file: $(cat "$jobs/plate_run.messag")"

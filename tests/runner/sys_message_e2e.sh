@@ -51,13 +51,9 @@ ended=$(date +%s.%N)
 # The verdict at the second check after the end at the latest, then the
 # summary 5 seconds later: the second status line gets its text.
 summary=
-for _ in $(seq 50); do
-    if e2e_has_ink "$E2E_WIN" 6 83 400 19; then
-        summary=$(date +%s.%N)
-        break
-    fi
-    sleep 0.5
-done
+if e2e_wait_run_end 25 && e2e_has_ink "$E2E_WIN" 6 83 400 19; then
+    summary=$(date +%s.%N)
+fi
 hz=$(getconf CLK_TCK)
 cpu_used=$(awk -v c="$(( $(cpu_ticks) - cpu_start ))" -v hz="$hz" 'BEGIN { printf "%.2f", c / hz }')
 [ -n "$summary" ] || e2e_fail "no summary 25 s after the terminal's end; CPU used: $cpu_used s"

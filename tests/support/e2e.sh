@@ -128,6 +128,25 @@ e2e_has_ink() {
     awk -v m="$min" 'BEGIN { exit !(m < 0.4) }'
 }
 
+# True while a run is under way: the solver controls it locks ("Single
+# Precision" among them) are drawn dimmed. The status lines are no sign of
+# the run's end: they show its progress while it runs.
+e2e_running() { ! e2e_has_ink "$E2E_WIN" 25 20 90 18; }
+
+# Waits for the run just submitted to begin, then up to $1 seconds for it to
+# end; false when it did not.
+e2e_wait_run_end() {
+    for _ in $(seq 50); do
+        e2e_running && break
+        sleep 0.1
+    done
+    for _ in $(seq $(($1 * 5))); do
+        e2e_running || return 0
+        sleep 0.2
+    done
+    return 1
+}
+
 e2e_check_sanitizers() {
     if compgen -G "$E2E_DIR/sanitizer/*" >/dev/null; then
         cat "$E2E_DIR"/sanitizer/* >&2
