@@ -387,6 +387,80 @@ TEST_F(OutcomeTest, EndOfRunSummary)
     EXPECT_EQ(1, wnd->m_runStat);
 }
 
+// The status lines during a run: the selected running job's progress from
+// its cycle lines and its deck's end time, and the counts of the table.
+TEST_F(OutcomeTest, ProgressOnTheStatusLines)
+{
+    open_engine();
+    const std::string cycles =
+        "     100 t 5.0000E-03 dt 1.00E-06 flush i/o buffers          12/09/26 06:07:50\n"
+        "     200 t 1.0000E-02 dt 1.00E-06 write d3plot file          12/09/26 06:07:54\n";
+    std::string dumps = home.mkdir("dumps") + "/";
+    home.write("jobs/plate.k", "*KEYWORD\n*CONTROL_TERMINATION\n    0.0200\n*END\n");
+    home.write("jobs/new.k", "*CONTROL_TERMINATION\n0.04,0\n");
+    // t advanced 5.0E-03 in the 4 seconds between the lines' own times.
+    struct Case {
+        const char *name;
+        std::function<int()> row;
+        std::string folder, job, line;
+    } cases[] = {
+        {"a deck with its end time", [&] { return add_job("plate", "k"); }, jobs, "plate.k",
+         "plate.k: t = 1.00E-02 of 2.00E-02 (50 %), a few seconds left"},
+        {"a restart with a new deck",
+         [&] { return add_restart(2, dumps + "d3dump01", jobs + "new.k"); }, dumps, "d3dump01",
+         "d3dump01: t = 1.00E-02 of 4.00E-02 (25 %), about 25 s left"},
+        {"a restart from the dump alone", [&] { return add_restart(1, jobs + "d3dump02"); }, jobs,
+         "d3dump02", "d3dump02: t = 1.00E-02"},
+    };
+    for (const Case &c : cases) {
+        SCOPED_TRACE(c.name);
+        int r = c.row();
+        add_job("next", "k");
+        start_row(r);
+        ASSERT_TRUE(gui::wait_for(5, [](void *w) {
+            return !static_cast<guiMainWnd *>(w)->IsReading();
+        }, wnd.get()));
+        EXPECT_STREQ("1 job running, 1 queued", wnd->lblSecond->label());
+        write_text(c.folder + "messag", " banner\n" + cycles);
+        check(r, running_terminal());
+        EXPECT_EQ(c.line, wnd->lblFisrt->label());
+        // A message holds the line until the next job starts.
+        wnd->SenseSwitch(r, 4);
+        EXPECT_STREQ(read_file(c.folder + "D3KIL").c_str(), "sw4.\n");
+        std::string asked =
+            "Asked " + c.job + " (row " + std::to_string(r) + ") to write a plot state (sw4)";
+        EXPECT_EQ(asked, wnd->lblFisrt->label());
+        check(r, running_terminal());
+        EXPECT_EQ(asked, wnd->lblFisrt->label());
+        {
+            gui::ButtonPresser yes("Yes");
+            wnd->real_reset_cb();
+        }
+    }
+}
+
+// sw1 stops a job with a restart dump: the status line names the newest
+// one, and the restart dialog opens in its folder.
+TEST_F(OutcomeTest, AStopNamesTheNewestRestartDump)
+{
+    open_engine();
+    int r = add_job("case1", "k");
+    int queued = add_job("case2", "k");
+    start_row(r);
+    wnd->SenseSwitch(queued, 1);
+    EXPECT_FALSE(file_exists(jobs + "D3KIL")) << "only a running job is asked";
+    wnd->SenseSwitch(r, 1);
+    EXPECT_EQ("sw1.\n", read_file(jobs + "D3KIL"));
+    home.write("jobs/d3dump01", "1");
+    home.write("jobs/d3dump02", "2");
+    home.write("jobs/messag", " N o r m a l    t e r m i n a t i o n\n");
+    check(r, ended_terminal());
+    EXPECT_EQ("Finished", status(r));
+    EXPECT_EQ("case1.k stopped; its newest restart dump is " + jobs + "d3dump02",
+              std::string(wnd->lblFisrt->label()));
+    EXPECT_EQ(jobs, std::string(guiMainWnd::m_szLastDir));
+}
+
 TEST_F(OutcomeTest, ReadMessageFile)
 {
     open_engine();

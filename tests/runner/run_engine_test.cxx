@@ -24,6 +24,7 @@ TEST_F(RunEngineTest, PlainJobArgumentsFolderAndOldMessageFile)
     home.write("jobs/case1.k", "*KEYWORD\n");
     home.write("jobs/messag", "old run\n");
     home.write("jobs/abc.messag", "kept\n");
+    home.write("jobs/D3KIL", "sw1.\n");  // would stop the new run at once
     int r = add_job("case1", "k", "300");
     Start s = start_row(r);
     EXPECT_EQ((std::vector<std::string>{kRecTerm, "-T", "LS-DYNA/Wendle", "-e",
@@ -32,6 +33,7 @@ TEST_F(RunEngineTest, PlainJobArgumentsFolderAndOldMessageFile)
               s.args);
     EXPECT_EQ(jobs, s.cwd + "/");
     EXPECT_FALSE(file_exists(jobs + "messag"));
+    EXPECT_FALSE(file_exists(jobs + "D3KIL"));
     EXPECT_TRUE(file_exists(jobs + "abc.messag"));
     EXPECT_EQ("Running", status(r));
     EXPECT_EQ(r, wnd->m_grid->GetCurrentRow());
