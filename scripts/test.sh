@@ -16,6 +16,9 @@ export HOME="$own/home" XDG_CONFIG_HOME="$own/config" XDG_CACHE_HOME="$own/cache
     XDG_DATA_HOME="$own/data" XDG_STATE_HOME="$own/state" XDG_RUNTIME_DIR="$own/runtime"
 mkdir -p "$HOME" "$XDG_CONFIG_HOME" "$XDG_CACHE_HOME" "$XDG_DATA_HOME" "$XDG_STATE_HOME"
 mkdir -m 700 "$XDG_RUNTIME_DIR"
+# Desktop notices of the tests reach no session bus of the user's: a test
+# that wants them starts a service of its own.
+export DBUS_SESSION_BUS_ADDRESS="unix:path=$own/no-bus"
 
 # The Slurm test starts daemons, which only root can: elsewhere it is skipped,
 # and its packages are not installed.

@@ -45,7 +45,7 @@ cluster_stop() {
     done
     return 0
 }
-trap 'rc=$?; cluster_stop; (exit $rc); e2e_cleanup' EXIT
+e2e_on_exit() { cluster_stop; }
 
 show_logs() { tail -n 20 "$cluster"/*.log >&2 2>/dev/null || true; }
 

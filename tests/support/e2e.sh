@@ -11,8 +11,13 @@ WM_CLOSE="$WENDLE_BUILD_DIR/tests/wm_close"
 
 e2e_fail() { echo "FAIL: $*" >&2; exit 1; }
 
+# A test with more to stop defines e2e_on_exit, which runs first. (A trap of
+# its own that ended in "(exit $rc)" would end the shell there, under set -e,
+# before anything below ran.)
 e2e_cleanup() {
     local rc=$?
+    set +e
+    declare -F e2e_on_exit >/dev/null && e2e_on_exit
     [ -n "${E2E_APP_PID:-}" ] && kill "$E2E_APP_PID" 2>/dev/null || true
     [ -n "${E2E_XVFB_PID:-}" ] && kill "$E2E_XVFB_PID" 2>/dev/null || true
     wait 2>/dev/null || true
@@ -48,6 +53,9 @@ e2e_setup() {
     # clicks or looks at.
     printf 'XTerm*geometry: 70x8+0+620\n' >"$E2E_DIR/xterm.res"
     export XENVIRONMENT="$E2E_DIR/xterm.res"
+    # Notices go nowhere unless a test starts a service of its own: never to
+    # the desktop of whoever runs the tests.
+    export DBUS_SESSION_BUS_ADDRESS="unix:path=$E2E_DIR/no-bus"
 }
 
 # Starts the program in the background (from folder $1, default HOME) and
