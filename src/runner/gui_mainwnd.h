@@ -223,6 +223,9 @@ private:
     void update_status();
     void notice(Fl_Box *line, const std::string &text);
     void clear_progress_lines();
+    // The room the status lines' text has, and its redrawing.
+    int status_width();
+    void redraw_status();
     // The run ends without its summary (an empty message file).
     void stop_run();
     bool m_held[2] = {false, false};

@@ -10,6 +10,7 @@
 #include <FL/Fl_Input.H>
 #include <FL/Fl_Round_Button.H>
 #include <FL/fl_ask.H>
+#include <FL/fl_draw.H>
 
 #include <algorithm>
 #include <cerrno>
@@ -424,8 +425,21 @@ std::string guiMainWnd::job_name(int row)
 void guiMainWnd::notice(Fl_Box *line, const std::string &text)
 {
     line->copy_label(text.c_str());
-    line->redraw();
+    redraw_status();
     m_held[line == lblFisrt ? 0 : 1] = true;
+}
+
+int guiMainWnd::status_width()
+{
+    // Left of the control panel, which keeps its distance from the right
+    // edge: the lines' boxes are narrower than the room their text has.
+    return m_bxUpBox->x() - lblFisrt->x();
+}
+
+void guiMainWnd::redraw_status()
+{
+    int top = lblFisrt->y();
+    damage(FL_DAMAGE_ALL, lblFisrt->x(), top, status_width(), lblSecond->y() + lblSecond->h() - top);
 }
 
 void guiMainWnd::clear_progress_lines()
@@ -456,10 +470,23 @@ void guiMainWnd::update_status()
         }
         std::string text;
         if (shown) {
-            std::string name = job_name(shown->Row());
-            text = ProgressLine(name, shown->Progress(), shown->EndTime());
-            if (text.empty())
-                text = name + ": running";
+            // The line has the width the window gives it: a long deck name
+            // gives way to the figures.
+            std::string full = job_name(shown->Row());
+            std::string name = full;
+            size_t tail = std::min<size_t>(full.size(), 6);
+            size_t head = full.size() - tail;
+            fl_font(lblFisrt->labelfont(), lblFisrt->labelsize());
+            for (;;) {
+                text = ProgressLine(name, shown->Progress(), shown->EndTime());
+                if (text.empty())
+                    text = name + ": running";
+                if (head <= 8 || fl_width(text.c_str()) <= status_width() - 4)
+                    break;
+                // The "..." takes the room of three: the first cut takes four.
+                head -= name == full ? 4 : 1;
+                name = full.substr(0, head) + "..." + full.substr(full.size() - tail);
+            }
         }
         lblFisrt->copy_label(text.c_str());
     }
@@ -475,6 +502,7 @@ void guiMainWnd::update_status()
         }
         lblSecond->copy_label(JobCountsLine(done, running, queued).c_str());
     }
+    redraw_status();
 }
 
 void guiMainWnd::WatchEnds(void *data)
