@@ -70,8 +70,12 @@ int GetKeywordQuotation(const char *line, int i, char *str, int size)
     if (char *nl = strchr(field, '\n'))
         *nl = '\0';
     DelQuotation(field);
-    if (size > 0)
-        snprintf(str, (size_t)size, "%s", field);
+    // Cut to the caller's buffer.
+    if (size > 0) {
+        size_t n = strnlen(field, (size_t)size - 1);
+        memcpy(str, field, n);
+        str[n] = '\0';
+    }
     return 1;
 }
 

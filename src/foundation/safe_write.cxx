@@ -26,6 +26,14 @@ bool write_all(int fd, const char *p, size_t n, off_t at)
     return true;
 }
 
+// Best effort on a path that has failed already: the caller reports the
+// failure whatever this does.
+void restore_length(int fd, off_t len)
+{
+    while (ftruncate(fd, len) != 0 && errno == EINTR) {
+    }
+}
+
 bool rewrite_in_place(const std::string &file, const std::string &content)
 {
     int fd = open(file.c_str(), O_RDWR | O_CLOEXEC);
@@ -49,7 +57,7 @@ bool rewrite_in_place(const std::string &file, const std::string &content)
         }
         // Put back what was there.
         write_all(fd, old.data(), old.size(), 0);
-        ftruncate(fd, (off_t)old.size());
+        restore_length(fd, (off_t)old.size());
         fsync(fd);
     }
     close(fd);
@@ -139,6 +147,6 @@ bool AppendFileWhole(const char *path, const std::string &content)
     }
     // A cut block would glue the next one onto its last line.
     if (!ok)
-        ftruncate(fd, st.st_size);
+        restore_length(fd, st.st_size);
     return close(fd) == 0 && ok;
 }

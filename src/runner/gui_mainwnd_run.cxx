@@ -259,10 +259,10 @@ void guiMainWnd::launch(RunningJob *job)
     ensure_tick();
     if (!job->EndTimeKnown() && !Fl::has_idle(ScanStep, this))
         Fl::add_idle(ScanStep, this);
-    update_status();
     if (JobsAtOnce() > 1 && !Fl::has_timeout(WatchEnds, this))
         Fl::add_timeout(kEndWatch, WatchEnds, this);
     fill_slots();
+    update_status();
     if (readWanted)
         open_message_file(msg);
     // Last: the alert's own event loop lets the run go on, and may judge
