@@ -41,8 +41,7 @@ bool GetFileIdentity(const char *path, FileIdentity *id)
 
 DeckNameScan::DeckNameScan()
     : m_fd(-1), m_identity(), m_done(true), m_found(false), m_failed(false), m_armed(false),
-      m_prefix(0), m_lineLen(0), m_endTime(false), m_nameKnown(false), m_cardsRead(false),
-      m_cardLen(0)
+      m_prefix(0), m_lineLen(0), m_endTime(false), m_nameKnown(false), m_cardsRead(false)
 {
 }
 
@@ -68,7 +67,6 @@ bool DeckNameScan::Open(const char *path, bool endTime)
     m_endTime = endTime;
     m_nameKnown = m_cardsRead = false;
     m_cards.Reset();
-    m_cardLen = 0;
     if (!path || !*path)
         return false;
     // A FIFO or a device named like a deck must not block the window.
@@ -139,8 +137,8 @@ bool DeckNameScan::Step(size_t budget)
             // The end: a last line without its newline is not a line here,
             // but the solver reads it as a card.
             if (m_endTime) {
-                if (m_cardLen > 0)
-                    FeedCards("", 0, true);
+                if (m_cards.Pending())
+                    m_cards.FeedPiece("", 0, true);
                 m_cardsRead = true;
             }
             m_nameKnown = true;
@@ -153,8 +151,8 @@ bool DeckNameScan::Step(size_t budget)
         while (p < end && !m_done) {
             const char *nl = static_cast<const char *>(memchr(p, '\n', (size_t)(end - p)));
             const char *stop = nl ? nl : end;
-            if (m_endTime)
-                FeedCards(p, (size_t)(stop - p), nl != nullptr);
+            if (m_endTime && !(nl && stop > p && m_cards.Skips(*p)))
+                m_cards.FeedPiece(p, (size_t)(stop - p), nl != nullptr);
             for (const char *q = p; q < stop && !m_nameKnown; q++) {
                 unsigned char c = (unsigned char)*q;
                 if (!line_keeps(c))
@@ -181,21 +179,6 @@ bool DeckNameScan::Step(size_t budget)
     if (m_done && m_fd >= 0)
         Close();
     return m_done;
-}
-
-void DeckNameScan::FeedCards(const char *p, size_t n, bool lineEnds)
-{
-    if (m_cardLen == 0 && lineEnds) {
-        m_cards.Feed(p, n);
-        return;
-    }
-    for (size_t i = 0; i < n && m_cardLen <= READ_LINE_MAX; i++)
-        if (line_keeps((unsigned char)p[i]))
-            m_cardLine[m_cardLen++] = p[i];
-    if (lineEnds) {
-        m_cards.Feed(m_cardLine, (size_t)m_cardLen);
-        m_cardLen = 0;
-    }
 }
 
 bool DeckNameCache::Get(const char *path, bool *found, std::string *name) const

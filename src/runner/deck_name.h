@@ -61,8 +61,6 @@ public:
 
 private:
     void EndLine();
-    // A piece of a line for the cards; lineEnds when its newline follows.
-    void FeedCards(const char *p, size_t n, bool lineEnds);
 
     int m_fd;
     FileIdentity m_identity;
@@ -74,10 +72,6 @@ private:
     std::unique_ptr<char[]> m_buf;
     bool m_endTime, m_nameKnown, m_cardsRead;
     EndTimeCards m_cards;
-    // A line split between two reads: its kept characters, one more than
-    // the line reader keeps so that a cut still shows.
-    char m_cardLine[READ_LINE_MAX + 2];
-    int m_cardLen;
 };
 
 class DeckNameCache {

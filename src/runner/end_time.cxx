@@ -66,6 +66,22 @@ void EndTimeCards::Reset()
     m_value = 0;
     m_includes.clear();
     m_lost = false;
+    m_pieceLen = 0;
+}
+
+void EndTimeCards::FeedPiece(const char *p, size_t n, bool lineEnds)
+{
+    if (m_pieceLen == 0 && lineEnds) {
+        Feed(p, n);
+        return;
+    }
+    for (size_t i = 0; i < n && m_pieceLen <= READ_LINE_MAX; i++)
+        if (line_keeps((unsigned char)p[i]))
+            m_piece[m_pieceLen++] = p[i];
+    if (lineEnds) {
+        Feed(m_piece, (size_t)m_pieceLen);
+        m_pieceLen = 0;
+    }
 }
 
 void EndTimeCards::Define(int defined, double value)
@@ -101,6 +117,16 @@ void EndTimeCards::Feed(const char *p, size_t n)
         i++;
     if (m_state == ENDED || (m_state == OTHER && (i == n || p[i] != '*')))
         return;
+    // Between the two keywords, one whose second letter is none of theirs
+    // (or *END's) changes nothing: a deck of *NODE lines costs no copies.
+    if (m_state == OTHER) {
+        size_t j = i + 1;
+        while (j < n && !line_keeps((unsigned char)p[j]))
+            j++;
+        char c = j < n ? (char)(p[j] | 0x20) : '\0';
+        if (c != 'c' && c != 'i' && c != 'e')
+            return;
+    }
 
     // One character past the reader's limit tells a cut line.
     char line[READ_LINE_MAX + 2];
@@ -149,7 +175,7 @@ void EndTimeCards::Feed(const char *p, size_t n)
 
 EndTimeScan::EndTimeScan()
     : m_depth(0), m_done(true), m_result(-1), m_value(0), m_files(0), m_fd(-1), m_dev(0),
-      m_ino(0), m_lineLen(0)
+      m_ino(0)
 {
 }
 
@@ -220,7 +246,6 @@ bool EndTimeScan::OpenFile(const std::string &path)
     m_dev = st.st_dev;
     m_ino = st.st_ino;
     m_cards.Reset();
-    m_lineLen = 0;
     return true;
 }
 
@@ -266,21 +291,6 @@ void EndTimeScan::FileRead()
     m_stack.push_back(Frame{names, names.size(), own, m_cards.Value(), m_dev, m_ino});
 }
 
-void EndTimeScan::FeedPiece(const char *p, size_t n, bool lineEnds)
-{
-    if (m_lineLen == 0 && lineEnds) {
-        m_cards.Feed(p, n);
-        return;
-    }
-    for (size_t i = 0; i < n && m_lineLen <= READ_LINE_MAX; i++)
-        if (line_keeps((unsigned char)p[i]))
-            m_line[m_lineLen++] = p[i];
-    if (lineEnds) {
-        m_cards.Feed(m_line, (size_t)m_lineLen);
-        m_lineLen = 0;
-    }
-}
-
 bool EndTimeScan::Step(size_t budget)
 {
     while (!m_done && budget > 0) {
@@ -304,8 +314,8 @@ bool EndTimeScan::Step(size_t budget)
         }
         if (got == 0) {
             // The solver reads a last line without its newline too.
-            if (m_lineLen > 0)
-                FeedPiece("", 0, true);
+            if (m_cards.Pending())
+                m_cards.FeedPiece("", 0, true);
             FileRead();
             continue;
         }
@@ -314,7 +324,7 @@ bool EndTimeScan::Step(size_t budget)
         const char *end = p + got;
         while (p < end) {
             const char *nl = static_cast<const char *>(memchr(p, '\n', (size_t)(end - p)));
-            FeedPiece(p, (size_t)((nl ? nl : end) - p), nl != nullptr);
+            m_cards.FeedPiece(p, (size_t)((nl ? nl : end) - p), nl != nullptr);
             p = nl ? nl + 1 : end;
         }
     }

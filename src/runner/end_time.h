@@ -35,6 +35,18 @@ public:
     // characters, as read_line does. A data line outside the two keywords
     // costs a few comparisons.
     void Feed(const char *p, size_t n);
+    // A piece of a line read in chunks; lineEnds when its newline follows.
+    // The pieces of a line are joined before it is fed.
+    void FeedPiece(const char *p, size_t n, bool lineEnds);
+    // Pieces wait for the end of their line.
+    bool Pending() const { return m_pieceLen > 0; }
+    // A whole line that starts with c changes nothing: the caller may skip
+    // it (most lines of a big deck are data lines).
+    bool Skips(char c) const
+    {
+        return m_pieceLen == 0 &&
+               (m_state == ENDED || (m_state == OTHER && c != '*' && line_keeps((unsigned char)c)));
+    }
 
     // 1 the file defines ENDTIM (Value(); 0 for a blank field), 0 it does
     // not, -1 its last definition is no number.
@@ -58,6 +70,10 @@ private:
     double m_value;
     std::vector<std::string> m_includes;
     bool m_lost;
+    // A line split between two reads: its kept characters, one more than
+    // the line reader keeps so that a cut still shows.
+    char m_piece[READ_LINE_MAX + 2];
+    int m_pieceLen;
 };
 
 // Reads the files a deck includes, and the deck itself when asked, in
@@ -107,7 +123,6 @@ private:
     void Answered(Answer a, double value);
     bool OpenFile(const std::string &path);
     void FileRead();
-    void FeedPiece(const char *p, size_t n, bool lineEnds);
 
     std::string m_folder;
     int m_depth;
@@ -120,9 +135,5 @@ private:
     dev_t m_dev;
     ino_t m_ino;
     EndTimeCards m_cards;
-    // A line split between two reads: its kept characters, one more than
-    // the line reader keeps so that a cut still shows.
-    char m_line[READ_LINE_MAX + 2];
-    int m_lineLen;
     std::unique_ptr<char[]> m_buf;
 };

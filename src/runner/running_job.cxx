@@ -130,10 +130,15 @@ void RunningJob::BeginEndTime()
         return;
     }
     EndTimeCards cards;
-    if (m_cache && m_cache->GetCards(deck.c_str(), &cards))
+    // The name's own pass may have read the deck to its end already.
+    if (deck == m_launch.deck && m_scan.CardsRead()) {
+        m_cache->PutCards(deck.c_str(), m_scan.Identity(), m_scan.Cards());
+        m_endScan.OpenAfter(deck.c_str(), m_scan.Cards());
+    } else if (m_cache->GetCards(deck.c_str(), &cards)) {
         m_endScan.OpenAfter(deck.c_str(), cards);
-    else
+    } else {
         m_endScan.Open(deck.c_str());
+    }
     m_endState = END_INCLUDES;
 }
 

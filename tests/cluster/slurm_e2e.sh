@@ -125,9 +125,7 @@ deck bad.k 1 error
 deck dies.k 1 die
 deck long.k 120 normal
 deck refused.k 1 normal
-printf '%s\n' "dynasolver_single=$WENDLE_SOURCE_DIR/examples/lsdyna-standin" \
-    "dynasolver_double=" "memory=64" "pausetime=1" "lastdir=$jobs/" "xterm=wendle-srun" \
-    >"$HOME/wendle.ini"
+e2e_settings "$jobs" wendle-srun
 W=813
 submit() { e2e_click "$E2E_WIN" $((W - 201 + 43)) 88; }
 wait_summary() {
@@ -229,10 +227,7 @@ done
 submitted=$(date +%s.%N)
 submit
 most=0
-for _ in $(seq 50); do
-    e2e_running && break
-    sleep 0.1
-done
+e2e_wait_run_start || e2e_fail "the run did not begin"
 for _ in $(seq 600); do
     n=$(squeue -h -t R | wc -l)
     [ "$n" -gt "$most" ] && most=$n

@@ -11,9 +11,7 @@ deck() { printf '*KEYWORD\n$ standin: run=1 end=%s\n*END\n' "$2" >"$jobs/$1"; }
 deck good.k normal
 deck bad.k error
 deck dies.k die
-printf '%s\n' "dynasolver_single=$WENDLE_SOURCE_DIR/examples/lsdyna-standin" \
-    "dynasolver_double=" "memory=64" "pausetime=1" "lastdir=$jobs/" "xterm=xterm" \
-    >"$HOME/wendle.ini"
+e2e_settings "$jobs"
 
 e2e_start
 W=813
@@ -32,13 +30,10 @@ grep -q 'stand-in solver' "$jobs/messag" || e2e_fail "the solver never ran in th
 zombies=$(ps --ppid "$E2E_APP_PID" -o stat= | grep -c Z || true)
 [ "$zombies" = 0 ] || e2e_fail "$zombies zombie children left"
 
-e2e_wm_close "$E2E_WIN"
-e2e_wait_exit
 expected="Finished  $jobs/good.k
 Aborted  $jobs/bad.k
 Aborted  $jobs/dies.k"
-[ "$(cat "$HOME/wendle_history.log")" = "$expected" ] ||
-    e2e_fail "history log: $(cat "$HOME/wendle_history.log")"
+e2e_close_with_history "$expected"
 grep -qx "lastdir=$jobs/" "$HOME/wendle.ini" || e2e_fail "last folder not kept"
 e2e_check_sanitizers
 echo PASS

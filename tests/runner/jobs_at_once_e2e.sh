@@ -10,9 +10,7 @@ for d in a b c; do
     mkdir -p "$jobs/$d"
     printf '*KEYWORD\n$ standin: run=8 end=normal\n*END\n' >"$jobs/$d/$d.k"
 done
-printf '%s\n' "dynasolver_single=$WENDLE_SOURCE_DIR/examples/lsdyna-standin" \
-    "dynasolver_double=" "memory=64" "pausetime=1" "lastdir=$jobs/" "xterm=xterm" \
-    >"$HOME/wendle.ini"
+e2e_settings "$jobs"
 printf '# kept\njobs=2\n' >"$HOME/wendle_run.ini"
 
 e2e_start
@@ -36,10 +34,7 @@ solvers() {
 }
 e2e_click "$E2E_WIN" $((W - 201 + 43)) 88   # Submit Jobs
 most=0
-for _ in $(seq 50); do
-    e2e_running && break
-    sleep 0.1
-done
+e2e_wait_run_start || e2e_fail "the run did not begin"
 for _ in $(seq 400); do
     n=$(solvers)
     [ "$n" -gt "$most" ] && most=$n
@@ -61,12 +56,9 @@ done
 [ "$(cat "$HOME/wendle_run.ini")" = "$(printf '# kept\njobs=3')" ] ||
     e2e_fail "wendle_run.ini: $(cat "$HOME/wendle_run.ini")"
 
-e2e_wm_close "$E2E_WIN"
-e2e_wait_exit
 expected="Finished  $jobs/a/a.k
 Finished  $jobs/b/b.k
 Finished  $jobs/c/c.k"
-[ "$(cat "$HOME/wendle_history.log")" = "$expected" ] ||
-    e2e_fail "history log: $(cat "$HOME/wendle_history.log")"
+e2e_close_with_history "$expected"
 e2e_check_sanitizers
 echo PASS

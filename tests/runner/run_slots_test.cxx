@@ -60,6 +60,16 @@ protected:
             wnd->real_chkmsg();
         wait_for([](guiMainWnd *w) { return !w->IsReading(); });
     }
+    // Three jobs in three folders, two at once: true once two run.
+    bool run_two_of_three()
+    {
+        open_slots(2);
+        add("a");
+        add("b");
+        add("c");
+        wnd->real_submit_cb();
+        return wait_status(2, "Running");
+    }
     bool wait_for(bool (*pred)(guiMainWnd *), double seconds = 10)
     {
         struct Ctx {
@@ -229,12 +239,7 @@ TEST_F(SlotsTest, AQueuedRowBesideRunningOnes)
 
 TEST_F(SlotsTest, ResetWithTwoJobsRunning)
 {
-    open_slots(2);
-    add("a");
-    add("b");
-    add("c");
-    wnd->real_submit_cb();
-    ASSERT_TRUE(wait_status(2, "Running"));
+    ASSERT_TRUE(run_two_of_three());
     {
         gui::ButtonPresser yes("Yes");
         wnd->real_reset_cb();
@@ -252,12 +257,7 @@ TEST_F(SlotsTest, ResetWithTwoJobsRunning)
 
 TEST_F(SlotsTest, EmptyMessageFileOfOneOfTwoJobs)
 {
-    open_slots(2);
-    add("a");
-    add("b");
-    add("c");
-    wnd->real_submit_cb();
-    ASSERT_TRUE(wait_status(2, "Running"));
+    ASSERT_TRUE(run_two_of_three());
     std::string msg = home.write("jobs/a/messag", "");
     if (!make_unwritable(msg))
         GTEST_SKIP() << "cannot make a file unwritable here";

@@ -9,9 +9,7 @@ jobs="$HOME/jobs"
 mkdir -p "$jobs"
 printf '*KEYWORD_ID\nplate run\n$ standin: wait=7 run=1 end=error\n*END\n' >"$jobs/plate.k"
 printf ' earlier run\n N o r m a l    t e r m i n a t i o n\n' >"$jobs/plate_run.messag"
-printf '%s\n' "dynasolver_single=$WENDLE_SOURCE_DIR/examples/lsdyna-standin" \
-    "dynasolver_double=" "memory=64" "pausetime=1" "lastdir=$jobs/" "xterm=xterm" \
-    >"$HOME/wendle.ini"
+e2e_settings "$jobs"
 
 e2e_start
 W=813
@@ -23,9 +21,6 @@ e2e_has_ink "$E2E_WIN" 6 83 400 19 || e2e_fail "no summary lines after the run"
 grep -q 'E r r o r   t e r m i n a t i o n' "$jobs/plate_run.messag" ||
     e2e_fail "the solver did not write its own file: $(cat "$jobs/plate_run.messag")"
 
-e2e_wm_close "$E2E_WIN"
-e2e_wait_exit
-[ "$(cat "$HOME/wendle_history.log")" = "Aborted  $jobs/plate.k" ] ||
-    e2e_fail "history log: $(cat "$HOME/wendle_history.log")"
+e2e_close_with_history "Aborted  $jobs/plate.k"
 e2e_check_sanitizers
 echo PASS

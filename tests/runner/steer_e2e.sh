@@ -22,9 +22,7 @@ printf '*KEYWORD\n$ standin: run=30 end=normal\n*CONTROL_TERMINATION\n    0.0300
     >"$jobs/plate.k"
 printf '*KEYWORD\n$ standin: run=1 end=error\n*END\n' >"$jobs/bad.k"
 printf 'sw1.\n' >"$jobs/D3KIL"
-printf '%s\n' "dynasolver_single=$WENDLE_SOURCE_DIR/examples/lsdyna-standin" \
-    "dynasolver_double=" "memory=64" "pausetime=1" "lastdir=$jobs/" "xterm=xterm" \
-    >"$HOME/wendle.ini"
+e2e_settings "$jobs"
 
 e2e_start
 W=813
@@ -63,13 +61,10 @@ e2e_wait_run_end 60 || e2e_fail "the restart did not end"
 grep -q "restart     $jobs/d3dump01 at t = " "$jobs/messag" ||
     e2e_fail "the restart did not go on from the dump: $(head -n 8 "$jobs/messag")"
 
-e2e_wm_close "$E2E_WIN"
-e2e_wait_exit
 expected="Finished  $jobs/plate.k
 Aborted  $jobs/bad.k
 Finished  $jobs/d3dump01.Restart"
-[ "$(cat "$HOME/wendle_history.log")" = "$expected" ] ||
-    e2e_fail "history log: $(cat "$HOME/wendle_history.log")"
+e2e_close_with_history "$expected"
 expected="Wendle: bad.k aborted
 Wendle: the run has ended
 Wendle: the run has ended"

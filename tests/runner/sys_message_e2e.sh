@@ -19,8 +19,7 @@ jobs="$HOME/jobs"
 mkdir -p "$jobs"
 printf '*KEYWORD\n*KEYWORD_ID\nx\n*END\n' >"$jobs/job.k"
 ln -s "$attr" "$jobs/x.messag"
-printf '%s\n' "dynasolver_single=/bin/true" "dynasolver_double=" "memory=64" "pausetime=1" \
-    "lastdir=$jobs/" "xterm=xterm" >"$HOME/wendle.ini"
+e2e_settings "$jobs" xterm /bin/true
 
 # CPU time of the program so far, in clock ticks (after the command name,
 # which may hold blanks, utime and stime are the 12th and 13th fields).
@@ -66,10 +65,7 @@ awk -v c="$cpu_used" 'BEGIN { exit !(c < 1) }' ||
 echo "judged $late s after the terminal's end; CPU $cpu_used s over" \
     "$(awk -v s="$summary" -v b="$submitted" 'BEGIN { printf "%.1f", s - b }') s"
 
-e2e_wm_close "$E2E_WIN"
-e2e_wait_exit
-[ "$(cat "$HOME/wendle_history.log")" = "Aborted  $jobs/job.k" ] ||
-    e2e_fail "history log: $(cat "$HOME/wendle_history.log")"
+e2e_close_with_history "Aborted  $jobs/job.k"
 [ "$(readlink "$jobs/x.messag")" = "$attr" ] || e2e_fail "the message file's link was changed"
 e2e_check_sanitizers
 echo PASS

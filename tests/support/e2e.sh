@@ -94,6 +94,23 @@ e2e_wait_exit() {
     e2e_fail "program did not end"
 }
 
+# ~/wendle.ini for jobs in folder $1, run by the solver $3 (default the
+# stand-in) in the terminal $2 (default xterm), 64 MB and a 1-second pause.
+e2e_settings() {
+    printf '%s\n' "dynasolver_single=${3:-$WENDLE_SOURCE_DIR/examples/lsdyna-standin}" \
+        "dynasolver_double=" "memory=64" "pausetime=1" "lastdir=$1/" "xterm=${2:-xterm}" \
+        >"$HOME/wendle.ini"
+}
+
+# Closes the window as a user would and checks that the history log is
+# exactly $1.
+e2e_close_with_history() {
+    e2e_wm_close "$E2E_WIN"
+    e2e_wait_exit
+    [ "$(cat "$HOME/wendle_history.log")" = "$1" ] ||
+        e2e_fail "history log: $(cat "$HOME/wendle_history.log")"
+}
+
 # Clicks at window coordinates of window $1.
 e2e_click() {
     xdotool mousemove --window "$1" "$2" "$3" click 1
@@ -141,13 +158,19 @@ e2e_has_ink() {
 # the run's end: they show its progress while it runs.
 e2e_running() { ! e2e_has_ink "$E2E_WIN" 25 20 90 18; }
 
+# Waits up to 5 s for the run just submitted to begin.
+e2e_wait_run_start() {
+    for _ in $(seq 50); do
+        e2e_running && return 0
+        sleep 0.1
+    done
+    return 1
+}
+
 # Waits for the run just submitted to begin, then up to $1 seconds for it to
 # end; false when it did not.
 e2e_wait_run_end() {
-    for _ in $(seq 50); do
-        e2e_running && break
-        sleep 0.1
-    done
+    e2e_wait_run_start || true
     for _ in $(seq $(($1 * 5))); do
         e2e_running || return 0
         sleep 0.2
