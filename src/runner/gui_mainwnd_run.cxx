@@ -168,8 +168,8 @@ void guiMainWnd::real_rundynaprocess()
     m_grid->SelectRow(r);
     LockRow(r);
 
-    RunningJob::Launch spec;
-    spec.solver =
+    RunningJob::Launch plan;
+    plan.solver =
         m_grid->GetChoiceValue(r) == 1 ? inDynaLocation2->value() : inDynaLocation1->value();
 
     // The solver counts memory in words of 4 bytes: 262144 per MB. A value
@@ -180,30 +180,30 @@ void guiMainWnd::real_rundynaprocess()
     long long mb = strtoll(mbText.c_str(), &end, 10);
     if (end == mbText.c_str() || errno == ERANGE || mb <= 0 || mb > (LLONG_MAX >> 18))
         mb = kDefaultMemoryMB;
-    spec.memory = "memory=" + std::to_string(mb << 18);
+    plan.memory = "memory=" + std::to_string(mb << 18);
 
     // The end time comes from the deck the solver is given: none for a
     // restart from the dump alone.
     std::string type = CellText(r, COL_TYPE);
     row_data *record = m_grid->GetRowData(r);
     if (type != "Restart") {
-        spec.folder = CellText(r, COL_FOLDER);
-        spec.endDeck = spec.folder + CellText(r, COL_NAME) + "." + type;
-        spec.argA = "i=" + spec.endDeck;
+        plan.folder = CellText(r, COL_FOLDER);
+        plan.endDeck = plan.folder + CellText(r, COL_NAME) + "." + type;
+        plan.argA = "i=" + plan.endDeck;
     } else if (record && record->nType == 2) {
-        spec.folder = folder_of(record->szD3dump);
-        spec.argA = std::string("r=") + record->szD3dump;
-        spec.argB = std::string("i=") + record->szK;
-        spec.endDeck = record->szK;
+        plan.folder = folder_of(record->szD3dump);
+        plan.argA = std::string("r=") + record->szD3dump;
+        plan.argB = std::string("i=") + record->szK;
+        plan.endDeck = record->szK;
     } else if (record) {
-        spec.folder = CellText(r, COL_FOLDER);
-        spec.argA = std::string("r=") + record->szD3dump;
+        plan.folder = CellText(r, COL_FOLDER);
+        plan.argA = std::string("r=") + record->szD3dump;
     } else {
-        spec.record = false;
+        plan.record = false;
     }
-    JobFiles(r, &spec.msgFolder, &spec.deck);
+    JobFiles(r, &plan.msgFolder, &plan.deck);
 
-    m_jobs.push_back(std::unique_ptr<RunningJob>(new RunningJob(r, spec)));
+    m_jobs.push_back(std::unique_ptr<RunningJob>(new RunningJob(r, plan)));
     RunningJob *job = m_jobs.back().get();
     note_current();
     // The message name is fixed now, before the solver can touch its file.
@@ -592,10 +592,10 @@ void guiMainWnd::judge(RunningJob *job, int code)
         SetStatus(r, "Aborted", 1, 255);
         if (m_runSettings.Notify())
             m_notifier.Notify(("Wendle: " + job_name(r) + " aborted").c_str(),
-                              job->Spec().folder.c_str());
+                              job->Plan().folder.c_str());
     }
     bool stopped = job->m_stopAsked;
-    std::string folder = job->Spec().folder;
+    std::string folder = job->Plan().folder;
     remove_job(job);
     if (stopped) {
         // Going on from where it stopped is "Add Restart Job": its dialog
@@ -815,7 +815,7 @@ void guiMainWnd::SenseSwitch(int row, int n)
         return;
     std::string who = job_name(row) + " (row " + std::to_string(row) + ")";
     std::string why;
-    if (!WriteSenseSwitch(job->Spec().folder.c_str(), n, &why)) {
+    if (!WriteSenseSwitch(job->Plan().folder.c_str(), n, &why)) {
         notice(lblFisrt, "Could not ask " + who + " " + kAsked[n] + ": " + why);
         return;
     }

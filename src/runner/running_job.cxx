@@ -111,7 +111,7 @@ bool RunningJob::ScanDeck(DeckNameCache &cache, size_t budget)
     if (got == 0)
         return false;
     // A read error is no end of the deck: its ID may lie past the fault.
-    // The Part's fallback holds until a later look reads the deck whole.
+    // The plain "messag" stands in until a later look reads the deck whole.
     if (got < 0)
         m_msgFile = m_launch.msgFolder + "messag";
     BeginEndTime();
@@ -164,12 +164,6 @@ bool RunningJob::EndTimeStep(size_t budget)
         m_endState = END_DONE;
     }
     return m_endState == END_DONE;
-}
-
-void RunningJob::StopScan()
-{
-    m_scan.Close();
-    m_scanOpen = false;
 }
 
 pid_t RunningJob::Start(const char *terminal, std::string *problem)

@@ -38,7 +38,7 @@ public:
     int Row() const { return m_row; }
     // Rows above it may be deleted while it runs.
     void SetRow(int row) { m_row = row; }
-    const Launch &Spec() const { return m_launch; }
+    const Launch &Plan() const { return m_launch; }
     // The working folder as the file system knows it, so that two spellings
     // of one folder are one folder.
     const std::string &FolderKey() const { return m_folderKey; }
@@ -52,7 +52,6 @@ public:
     // now (Named() false); each check then reads the deck again.
     bool ScanDeck(DeckNameCache &cache, size_t budget);
     bool Named() const { return m_named; }
-    void StopScan();
 
     // The run's end time (ENDTIM), read on after the message name in
     // slices of at most budget bytes: true once known or known not to be.
