@@ -25,10 +25,10 @@ field Maintainer | grep -q '^[^<]\+ <[^@>]\+@[^>]\+>$' || fail "maintainer '$(fi
 # Depends, one relation a line: the libraries found by dpkg-shlibdeps, then
 # the programs Wendle starts.
 field Depends | sed 's/, /\n/g; s/ ([^)]*)//g' >"$work/depends"
-for want in libc6 libfltk1.3 libstdc++6 xterm 'vim-tiny | vim'; do
+for want in libc6 libfltk1.3 libstdc++6 xterm fontconfig 'vim-tiny | vim'; do
     grep -qxF "$want" "$work/depends" || fail "Depends lacks '$want': $(field Depends)"
 done
-[ "$(field Recommends)" = libnotify-bin ] || fail "Recommends '$(field Recommends)'"
+[ "$(field Recommends)" = "xfonts-base, libnotify-bin" ] || fail "Recommends '$(field Recommends)'"
 [ "$(field Suggests)" = slurm-client ] || fail "Suggests '$(field Suggests)'"
 
 # --- What dpkg-deb --contents holds: everything under /usr. ---

@@ -23,8 +23,10 @@ protected:
     {
         RunEngineTest::SetUp();
         setenv("RECTERM_EXEC", "1", 1);
+        // It also ends once its folder is gone: a test that ends removes
+        // the folder, perhaps before the solver saw its "stop".
         waiter = home.write("solver/waiter",
-                            "#!/bin/sh\nwhile [ ! -e stop ]; do sleep 0.05; done\n");
+                            "#!/bin/sh\nwhile [ ! -e stop ] && [ -d \"$PWD\" ]; do sleep 0.05; done\n");
         chmod(waiter.c_str(), 0755);
     }
     void TearDown() override
