@@ -55,14 +55,8 @@ guiMainWnd::guiMainWnd(int x, int y, int w, int h, const char *title)
 
 guiMainWnd::~guiMainWnd()
 {
-    Fl::remove_timeout(RunDynaProcess, this);
-    Fl::remove_timeout(ChkMsg, this);
-    Fl::remove_timeout(ChkEnd, this);
+    remove_run_steps();
     Fl::remove_timeout(ReapChildren, this);
-    Fl::remove_timeout(WatchEnds, this);
-    Fl::remove_idle(StartStep, this);
-    Fl::remove_idle(CheckStep, this);
-    Fl::remove_idle(ScanStep, this);
 }
 
 // Creates a label-size-12 widget of class T in the current group.

@@ -187,6 +187,7 @@ private:
     bool starting() const;
     // Every pending step of the run goes; terminals keep running.
     void CancelRun();
+    void remove_run_steps();
     RunningJob *job_at(int row);
     void remove_job(RunningJob *job);
     void activate_solver_controls(bool on);

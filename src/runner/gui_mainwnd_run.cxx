@@ -232,10 +232,6 @@ void guiMainWnd::StartStep(void *data)
 void guiMainWnd::launch(RunningJob *job)
 {
     int r = job->Row();
-    if (m_jobMsgFile.size() <= (size_t)r)
-        m_jobMsgFile.resize((size_t)r + 1);
-    m_jobMsgFile[(size_t)r] = job->MessageFile();
-
     static char autoMemory[] = "LSTC_MEMORY=auto";
     static char noMemory[] = "LSTC_MEMORY=";
     putenv(m_autoMem->value() ? autoMemory : noMemory);
@@ -303,11 +299,10 @@ std::string guiMainWnd::MessageFile(int row)
 
 int guiMainWnd::IsFinishedNormal(int row)
 {
-    std::string path = MessageFile(row);
     RunningJob *job = job_at(row);
-    if (job && !job->Starting() && path == job->MessageFile())
+    if (job && !job->Starting())
         return job->Look();
-    RunningJob once(row, -1, path);
+    RunningJob once(row, -1, MessageFile(row));
     return once.Look();
 }
 
@@ -864,6 +859,13 @@ void guiMainWnd::CancelRun()
     m_jobs.clear();
     m_waitRow = 0;
     m_stopping = false;
+    remove_run_steps();
+    m_jobMsgFile.clear();
+    m_held[0] = m_held[1] = false;
+}
+
+void guiMainWnd::remove_run_steps()
+{
     Fl::remove_timeout(ChkMsg, this);
     Fl::remove_timeout(RunDynaProcess, this);
     Fl::remove_timeout(ChkEnd, this);
@@ -871,8 +873,6 @@ void guiMainWnd::CancelRun()
     Fl::remove_idle(StartStep, this);
     Fl::remove_idle(CheckStep, this);
     Fl::remove_idle(ScanStep, this);
-    m_jobMsgFile.clear();
-    m_held[0] = m_held[1] = false;
 }
 
 void guiMainWnd::reap_later(pid_t pid)

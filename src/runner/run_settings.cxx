@@ -152,10 +152,9 @@ bool RunSettings::SetNotify(bool on)
 
 bool RunSettings::Save(const char *key, const std::string &value)
 {
+    // A file the user made read-only stays as it is: the safe replacement
+    // refuses it.
     if (!m_writable || m_path.empty())
-        return false;
-    // A file the user made read-only stays as it is.
-    if (access(m_path.c_str(), F_OK) == 0 && access(m_path.c_str(), W_OK) != 0)
         return false;
     std::vector<std::string> lines = m_lines;
     std::string line = std::string(key) + "=" + value;
