@@ -11,10 +11,10 @@
 #include <vector>
 
 #include "foundation/comfunction.h"
-#include "runner/deck_name.h"
-#include "runner/notifier.h"
-#include "runner/run_settings.h"
-#include "runner/running_job.h"
+#include "solver/deck_name.h"
+#include "run/notifier.h"
+#include "run/run_settings.h"
+#include "run/running_job.h"
 
 class Fl_Box;
 class Fl_Button;

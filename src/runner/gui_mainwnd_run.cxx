@@ -23,10 +23,10 @@
 
 #include "foundation/comfunction.h"
 #include "grid/fltk_grid.h"
-#include "runner/child_process.h"
+#include "run/child_process.h"
 #include "runner/job_menu.h"
-#include "runner/progress.h"
-#include "runner/sense_switch.h"
+#include "run/progress.h"
+#include "solver/sense_switch.h"
 
 namespace {
 

@@ -16,6 +16,7 @@
 
 #include "grid/fltk_grid.h"
 #include "mainwnd_fixture.h"
+#include "support/children.h"
 
 const std::string kRecTerm = WENDLE_BUILD_DIR "/tests/recterm";
 
@@ -45,24 +46,6 @@ inline std::vector<Start> parse_record(const std::string &text)
     }
     starts.pop_back();
     return starts;
-}
-
-// Children of this process that ended and were never waited for.
-inline int zombie_children()
-{
-    int count = 0;
-    for (auto &entry : std::filesystem::directory_iterator("/proc")) {
-        std::string stat = read_file(entry.path().string() + "/stat");
-        size_t close = stat.rfind(')');
-        if (close == std::string::npos)
-            continue;
-        char state = 0;
-        int ppid = 0;
-        if (sscanf(stat.c_str() + close + 1, " %c %d", &state, &ppid) == 2 && state == 'Z' &&
-            ppid == getpid())
-            count++;
-    }
-    return count;
 }
 
 class RunEngineTest : public MainWndTest {

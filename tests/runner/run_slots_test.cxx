@@ -10,7 +10,7 @@
 #include <fstream>
 
 #include "run_fixture.h"
-#include "runner/run_settings.h"
+#include "run/run_settings.h"
 #include "support/readonly.h"
 
 namespace {

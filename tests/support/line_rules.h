@@ -8,7 +8,7 @@
 #include <string>
 
 #include "foundation/comfunction.h"
-#include "runner/message_watch.h"
+#include "solver/message_watch.h"
 
 // The first deciding line of a message file's text: 1, 0 or -1.
 inline int full_message_read(const std::string &text)

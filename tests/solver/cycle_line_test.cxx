@@ -5,7 +5,7 @@
 #include <string>
 
 #include "foundation/comfunction.h"
-#include "runner/cycle_line.h"
+#include "solver/cycle_line.h"
 
 namespace {
 

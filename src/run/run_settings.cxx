@@ -1,4 +1,4 @@
-#include "runner/run_settings.h"
+#include "run/run_settings.h"
 
 #include <fcntl.h>
 #include <sys/stat.h>

@@ -1,4 +1,4 @@
-#include "runner/sense_switch.h"
+#include "solver/sense_switch.h"
 
 #include <dirent.h>
 #include <fcntl.h>

@@ -4,7 +4,7 @@
 #pragma once
 #include <string>
 
-#include "runner/cycle_line.h"
+#include "solver/cycle_line.h"
 
 class JobProgress {
 public:

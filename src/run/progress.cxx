@@ -1,4 +1,4 @@
-#include "runner/progress.h"
+#include "run/progress.h"
 
 #include <cmath>
 #include <cstdio>

@@ -9,10 +9,10 @@
 #include <ctime>
 #include <string>
 
-#include "runner/deck_name.h"
-#include "runner/end_time.h"
-#include "runner/message_watch.h"
-#include "runner/progress.h"
+#include "solver/deck_name.h"
+#include "solver/end_time.h"
+#include "solver/message_watch.h"
+#include "run/progress.h"
 
 class RunningJob {
 public:

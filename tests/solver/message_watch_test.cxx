@@ -12,8 +12,8 @@
 #include <string>
 
 #include "foundation/comfunction.h"
-#include "runner/deck_name.h"
-#include "runner/message_watch.h"
+#include "solver/deck_name.h"
+#include "solver/message_watch.h"
 #include "support/line_rules.h"
 #include "support/read_fault.h"
 #include "support/tempdir.h"

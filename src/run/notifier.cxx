@@ -1,4 +1,4 @@
-#include "runner/notifier.h"
+#include "run/notifier.h"
 
 #include <FL/Fl.H>
 
@@ -11,7 +11,7 @@
 #include <cerrno>
 #include <string>
 
-#include "runner/child_process.h"
+#include "run/child_process.h"
 
 namespace {
 

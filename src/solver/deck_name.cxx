@@ -1,4 +1,4 @@
-#include "runner/deck_name.h"
+#include "solver/deck_name.h"
 
 #include <fcntl.h>
 #include <sys/stat.h>

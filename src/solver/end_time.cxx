@@ -1,4 +1,4 @@
-#include "runner/end_time.h"
+#include "solver/end_time.h"
 
 #include <fcntl.h>
 #include <sys/stat.h>
@@ -7,7 +7,7 @@
 #include <cerrno>
 #include <cstring>
 
-#include "runner/cycle_line.h"
+#include "solver/cycle_line.h"
 
 namespace {
 

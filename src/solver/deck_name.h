@@ -13,7 +13,7 @@
 #include <unordered_map>
 
 #include "foundation/comfunction.h"
-#include "runner/end_time.h"
+#include "solver/end_time.h"
 
 // What tells one state of a file from another; all zero (inode 0) for no
 // file.

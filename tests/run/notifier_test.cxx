@@ -10,8 +10,8 @@
 #include <algorithm>
 #include <memory>
 
-#include "run_fixture.h"
-#include "runner/notifier.h"
+#include "run/notifier.h"
+#include "support/children.h"
 #include "support/gui.h"
 #include "support/notify_service.h"
 #include "support/tempdir.h"

@@ -9,7 +9,7 @@
 #include <set>
 #include <string>
 
-#include "runner/sense_switch.h"
+#include "solver/sense_switch.h"
 #include "support/readonly.h"
 #include "support/tempdir.h"
 

@@ -4,7 +4,7 @@
 #include <map>
 #include <string>
 
-#include "runner/end_time.h"
+#include "solver/end_time.h"
 #include "support/tempdir.h"
 
 namespace {

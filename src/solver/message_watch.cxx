@@ -1,4 +1,4 @@
-#include "runner/message_watch.h"
+#include "solver/message_watch.h"
 
 #include <fcntl.h>
 #include <sys/stat.h>
@@ -6,8 +6,6 @@
 
 #include <cstring>
 
-#include "runner/cycle_line.h"
-#include "runner/progress.h"
 
 namespace {
 
@@ -142,19 +140,15 @@ void MessageWatch::Consume(const char *buf, size_t n)
             return;
         }
         CycleLine cycle;
-        if (m_progress && ParseCycleLine(m_line, &cycle))
-            m_progress->Add(m_lookTime, cycle);
+        if (ParseCycleLine(m_line, &cycle))
+            m_cycles.push_back(cycle);
     }
 }
 
 int MessageWatch::Check(size_t budget, bool *more)
 {
     *more = false;
-    if (m_progress) {
-        struct timespec now;
-        clock_gettime(CLOCK_MONOTONIC, &now);
-        m_lookTime = (double)now.tv_sec + (double)now.tv_nsec / 1e9;
-    }
+    m_cycles.clear();
     // "a+": a missing file is created, as the solver's run would.
     int fd = open(m_path.c_str(), O_RDWR | O_APPEND | O_CREAT | O_NONBLOCK | O_CLOEXEC, 0666);
     bool appendable = fd >= 0;

@@ -1,4 +1,4 @@
-#include "runner/cycle_line.h"
+#include "solver/cycle_line.h"
 
 #include <cmath>
 #include <cstdint>

@@ -5,7 +5,7 @@
 #include <string>
 #include <vector>
 
-#include "runner/progress.h"
+#include "run/progress.h"
 
 namespace {
 

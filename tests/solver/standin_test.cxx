@@ -14,9 +14,9 @@
 #include <vector>
 
 #include "foundation/comfunction.h"
-#include "runner/cycle_line.h"
-#include "runner/end_time.h"
-#include "runner/sense_switch.h"
+#include "solver/cycle_line.h"
+#include "solver/end_time.h"
+#include "solver/sense_switch.h"
 #include "support/tempdir.h"
 
 namespace {

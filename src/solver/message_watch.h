@@ -9,10 +9,10 @@
 #include <ctime>
 #include <memory>
 #include <string>
+#include <vector>
 
 #include "foundation/comfunction.h"
-
-class JobProgress;
+#include "solver/cycle_line.h"
 
 // The verdict of one line, kept as read_line keeps it: 1 normal termination
 // ("N o r m a l" with "t e r m i n a t i o n"), 0 an error ("*** Error"),
@@ -31,9 +31,8 @@ public:
     // file and is only appended to.
     void Start(const std::string &path, bool baseline);
     const std::string &Path() const { return m_path; }
-    // The cycle lines read from now on go to progress (null for none),
-    // timed by the look that read them.
-    void SetProgress(JobProgress *progress) { m_progress = progress; }
+    // The cycle lines the last look read, in file order.
+    const std::vector<CycleLine> &Cycles() const { return m_cycles; }
 
     // Opens the file as the check does ("a+", creating a missing one) and
     // reads at most budget new bytes. 1 normal end, 0 error, -1 undecided
@@ -73,6 +72,5 @@ private:
     Prints m_base;  // of what the earlier run left
     struct timespec m_baseTime;  // its modification time
     std::unique_ptr<char[]> m_buf;
-    JobProgress *m_progress = nullptr;
-    double m_lookTime = 0;  // monotonic seconds of the look under way
+    std::vector<CycleLine> m_cycles;
 };

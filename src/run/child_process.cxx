@@ -1,4 +1,4 @@
-#include "runner/child_process.h"
+#include "run/child_process.h"
 
 #include <unistd.h>
 

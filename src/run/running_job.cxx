@@ -1,4 +1,4 @@
-#include "runner/running_job.h"
+#include "run/running_job.h"
 
 #include <sys/stat.h>
 #include <sys/wait.h>
@@ -10,8 +10,8 @@
 #include <cstring>
 
 #include "foundation/comfunction.h"
-#include "runner/child_process.h"
-#include "runner/sense_switch.h"
+#include "run/child_process.h"
+#include "solver/sense_switch.h"
 
 bool FindProgram(const std::string &name, std::string *why)
 {
@@ -53,14 +53,12 @@ std::string RunningJob::FolderKeyOf(const std::string &folder)
 RunningJob::RunningJob(int row, const Launch &launch)
     : m_row(row), m_launch(launch), m_folderKey(FolderKeyOf(launch.folder)), m_starting(true)
 {
-    m_watch.SetProgress(&m_progress);
 }
 
 RunningJob::RunningJob(int row, pid_t pid, const std::string &msgFile)
     : m_row(row), m_starting(false), m_named(true), m_pid(pid), m_msgFile(msgFile)
 {
     m_endState = END_DONE;
-    m_watch.SetProgress(&m_progress);
     m_watch.Start(msgFile, false);
 }
 
@@ -248,6 +246,13 @@ int RunningJob::CheckSlice(size_t budget)
     for (;;) {
         bool more;
         code = m_watch.Check(budget, &more);
+        if (!m_watch.Cycles().empty()) {
+            struct timespec now;
+            clock_gettime(CLOCK_MONOTONIC, &now);
+            double read = (double)now.tv_sec + (double)now.tv_nsec / 1e9;
+            for (const CycleLine &line : m_watch.Cycles())
+                m_progress.Add(read, line);
+        }
         if (more)
             return CHECK_READING;
         if (m_endKnown)
