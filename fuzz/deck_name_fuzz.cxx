@@ -9,7 +9,7 @@
 #include <string>
 
 #include "foundation/comfunction.h"
-#include "runner/deck_name.h"
+#include "solver/deck_name.h"
 #include "fuzz_check.h"
 #include "support/line_rules.h"
 

@@ -11,7 +11,7 @@
 #include <string>
 
 #include "foundation/comfunction.h"
-#include "runner/message_watch.h"
+#include "solver/message_watch.h"
 #include "fuzz_check.h"
 #include "support/line_rules.h"
 

@@ -12,8 +12,8 @@
 
 #include "foundation/comfunction.h"
 #include "fuzz_check.h"
-#include "runner/cycle_line.h"
-#include "runner/end_time.h"
+#include "solver/cycle_line.h"
+#include "solver/end_time.h"
 
 namespace {
 
