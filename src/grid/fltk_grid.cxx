@@ -13,8 +13,6 @@
 
 #include "grid/cg_headbtn.h"
 
-Fl_Box *m_bxLocTitle = nullptr;
-
 namespace {
 
 enum {
@@ -410,9 +408,11 @@ Fl_Fltkgrid::grid_col *Fl_Fltkgrid::newCell(int nCol, const grid_col *head, int 
         in->value("");
         in->textsize(m_fontsize);
         in->box(FL_THIN_DOWN_BOX);
-        if (nCol == 5 || nCol == 6)
+        if (nCol == 5 || nCol == 6) {
             in->type(FL_INT_INPUT);
-        else
+            in->callback(edit_cb, this);
+            in->when(FL_WHEN_CHANGED);
+        } else
             in->set_output();
         c->grid_widget.input = in;
         m_pScroll->add(in);
@@ -873,8 +873,49 @@ void Fl_Fltkgrid::real_choice_cb(Fl_Widget *w)
 {
     Fl_Choice *c = static_cast<Fl_Choice *>(w);
     paint_choice(c, c->value());
-    if (m_bxLocTitle)
-        Fl::focus(m_bxLocTitle);
+    int row, col;
+    if (m_editCb && findCell(w, 0, 0, &row, &col))
+        m_editCb(row, col, m_editData);
+}
+
+void Fl_Fltkgrid::edit_cb(Fl_Widget *w, void *data)
+{
+    Fl_Fltkgrid *grid = static_cast<Fl_Fltkgrid *>(data);
+    int row, col;
+    if (grid->m_editCb && grid->findCell(w, 5, 6, &row, &col))
+        grid->m_editCb(row, col, grid->m_editData);
+}
+
+bool Fl_Fltkgrid::findCell(const Fl_Widget *w, int firstCol, int lastCol, int *row, int *col) const
+{
+    // A cell keeps its place: rows exchange contents, never widgets.
+    for (int r = 1; r < m_nRows; r++) {
+        for (int c = firstCol; c <= lastCol && c < m_nCols; c++) {
+            if (cell_widget(m_cellIndex[r * m_nCols + c]) == w) {
+                *row = r;
+                *col = c;
+                return true;
+            }
+        }
+    }
+    return false;
+}
+
+void Fl_Fltkgrid::SetEditCallback(void (*cb)(int row, int col, void *data), void *data)
+{
+    m_editCb = cb;
+    m_editData = data;
+}
+
+int Fl_Fltkgrid::PointRow(int x0, int y0)
+{
+    if (x() + w() - x0 < EDGE_STRIP)
+        return 0;
+    int sx, sy;
+    scrollOffset(&sx, &sy);
+    int row, col;
+    getRowCol(x0 + sx, y0 + sy, &row, &col);
+    return row > 0 && row < m_nRows ? row : 0;
 }
 
 void Fl_Fltkgrid::setHeadCursor(Fl_Cursor c)

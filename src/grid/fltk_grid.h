@@ -14,10 +14,6 @@ class Fl_Input;
 class Fl_Scroll;
 class Fl_Widget;
 
-// The main window's "LS-DYNA Location:" box; a choice pick gives it the
-// keyboard focus so the choice does not keep it.
-extern Fl_Box *m_bxLocTitle;
-
 class Fl_Fltkgrid : public Fl_Group {
     friend class CgHeadBtn;
 
@@ -102,6 +98,13 @@ public:
     // ry lies above the grid.
     int getRowCol(int rx, int ry, int *row, int *col);
     static void choice_cb(Fl_Widget *w, void *data);
+    // cb(row, col, data) runs when the user changes an editable cell: picks
+    // a precision (col 0) or types into MB or Sec (cols 5 and 6). The owner
+    // keeps the value, and takes the keyboard focus after a pick.
+    void SetEditCallback(void (*cb)(int row, int col, void *data), void *data);
+    // The data row under window point (x, y), or 0 (the header, no row, the
+    // right-edge strip).
+    int PointRow(int x, int y);
     // cb(grid, data) runs on a push of the right mouse button, once the
     // push has selected the row under it; the owner shows its menu there.
     void SetContextMenu(Fl_Callback *cb, void *data);
@@ -120,6 +123,9 @@ private:
     int changePosition(int nRow, int nFlag);
 
     void real_choice_cb(Fl_Widget *w);
+    static void edit_cb(Fl_Widget *w, void *data);
+    // The row and column of a cell widget; false for none of this grid's.
+    bool findCell(const Fl_Widget *w, int firstCol, int lastCol, int *row, int *col) const;
     void setHeadCursor(Fl_Cursor c);
     void scrollOffset(int *sx, int *sy) const;
     grid_row *rowAt(int nRow) const;
@@ -156,4 +162,6 @@ private:
     int m_nIndexRows;  // rows the index has room for
     Fl_Callback *m_contextCb = nullptr;
     void *m_contextData = nullptr;
+    void (*m_editCb)(int row, int col, void *data) = nullptr;
+    void *m_editData = nullptr;
 };

@@ -250,7 +250,17 @@ TEST_F(GridPointer, PickingAPrecisionRecoloursAndHandsFocusOn)
         EXPECT_EQ(c.value, grid->GetChoiceValue(4));
         EXPECT_EQ(c.colour, choice(4)->color());
         EXPECT_EQ(static_cast<Fl_Widget *>(title), Fl::focus());
+        ASSERT_FALSE(edits.empty());
+        EXPECT_EQ(std::make_pair(4, 0), edits.back());
     }
+    // Typed into MB and Sec, the owner is told at every key.
+    edits.clear();
+    for (int col : {5, 6}) {
+        Fl::focus(input(2, col));
+        gui::send_key(win, '7', "7");
+        EXPECT_EQ(std::make_pair(2, col), edits.back());
+    }
+    EXPECT_EQ(2u, edits.size());
 }
 
 } // namespace

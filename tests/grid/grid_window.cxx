@@ -1,5 +1,6 @@
 #include "grid_window.h"
 
+#include <FL/Fl.H>
 #include <FL/Fl_Box.H>
 #include <FL/Fl_Choice.H>
 #include <FL/Fl_Input.H>
@@ -15,7 +16,13 @@ void GridWindow::SetUp()
     title = new Fl_Box(10, 10, 150, 20, "LS-DYNA Location:");
     grid = new Fl_Fltkgrid(GX, GY, GW, GH);
     win->end();
-    m_bxLocTitle = title;
+    grid->SetEditCallback(
+        [](int row, int col, void *data) {
+            GridWindow *t = static_cast<GridWindow *>(data);
+            t->edits.push_back({row, col});
+            Fl::focus(t->title);
+        },
+        this);
     ASSERT_EQ(1, grid->SetCols(COLS));
     win->show();
     gui::settle();
@@ -23,7 +30,6 @@ void GridWindow::SetUp()
 
 void GridWindow::TearDown()
 {
-    m_bxLocTitle = nullptr;
     delete win;
     gui::settle();
 }

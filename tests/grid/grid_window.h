@@ -1,9 +1,13 @@
 // A shown window holding an eight-column job table as the main window lays
-// it out, with the "LS-DYNA Location:" box the choice cells hand focus to.
+// it out; its owner's edit callback notes each edit and hands the focus to
+// the "LS-DYNA Location:" box, as the main window does.
 #pragma once
 #include <FL/Fl_Window.H>
 
 #include <gtest/gtest.h>
+
+#include <utility>
+#include <vector>
 
 #include "grid/fltk_grid.h"
 
@@ -17,6 +21,7 @@ struct GridWindow : ::testing::Test {
     Fl_Window *win = nullptr;
     Fl_Box *title = nullptr;
     Fl_Fltkgrid *grid = nullptr;
+    std::vector<std::pair<int, int>> edits;  // (row, col) the user changed
 
     void SetUp() override;
     void TearDown() override;
