@@ -4,6 +4,7 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <cerrno>
 #include <cstring>
 
 
@@ -149,8 +150,13 @@ int MessageWatch::Check(size_t budget, bool *more)
 {
     *more = false;
     m_cycles.clear();
-    // "a+": a missing file is created, as the solver's run would.
-    int fd = open(m_path.c_str(), O_RDWR | O_APPEND | O_CREAT | O_NONBLOCK | O_CLOEXEC, 0666);
+    // "a+": a missing file is created, as the solver's run would, but never
+    // through a link, which might lead out of the job's folder: a link is
+    // looked at where it leads.
+    int fd = open(m_path.c_str(), O_RDWR | O_APPEND | O_CREAT | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC,
+                  0666);
+    if (fd < 0 && errno == ELOOP)
+        fd = open(m_path.c_str(), O_RDWR | O_APPEND | O_NONBLOCK | O_CLOEXEC);
     bool appendable = fd >= 0;
     if (!appendable)
         fd = open(m_path.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);

@@ -10,7 +10,6 @@
 #include <cstdlib>
 #include <cstring>
 
-#include "foundation/safe_write.h"
 
 namespace {
 
@@ -54,11 +53,35 @@ int WriteSenseSwitch(const char *folder, int n, std::string *why)
         return fail(why, "there is no sense switch " + std::to_string(n));
     if (!folder || !*folder)
         return fail(why, "no folder is named");
-    std::string target = in_folder(folder, kSwitchFile);
+    // Never through a link: a D3KIL that leads out of the folder (made by
+    // anyone since the job started) is replaced, not followed, and the file
+    // is made under a fresh name first, so the solver never reads half of it.
+    int dir = open(folder, O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    if (dir < 0)
+        return fail(why, std::string("cannot enter ") + folder + " (" + strerror(errno) + ")");
     char text[16];
-    snprintf(text, sizeof text, "sw%d.\n", n);
-    if (!ReplaceFileSafely(target.c_str(), text))
+    int len = snprintf(text, sizeof text, "sw%d.\n", n);
+    char temp[64];
+    int fd = -1;
+    for (int attempt = 0; fd < 0 && attempt < 100; attempt++) {
+        snprintf(temp, sizeof temp, ".%s.%ld.%d", kSwitchFile, (long)getpid(), attempt);
+        fd = openat(dir, temp, O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0644);
+        if (fd < 0 && errno != EEXIST)
+            break;
+    }
+    std::string target = in_folder(folder, kSwitchFile);
+    if (fd < 0) {
+        close(dir);
         return fail(why, "cannot write " + target);
+    }
+    bool written = write(fd, text, (size_t)len) == len;
+    written = close(fd) == 0 && written;
+    if (!written || renameat(dir, temp, dir, kSwitchFile) != 0) {
+        unlinkat(dir, temp, 0);
+        close(dir);
+        return fail(why, "cannot write " + target);
+    }
+    close(dir);
     return 1;
 }
 

@@ -6,9 +6,9 @@
 #include <string>
 
 // Writes "swN." into folder's D3KIL through a file beside it that is then
-// renamed, so the solver never reads half of it. 1 when written; 0 with
-// *why (when not null) saying what failed, and no file left behind; 0 for an
-// n outside 1..4.
+// renamed, so the solver never reads half of it; a D3KIL that is a link is
+// replaced, never followed. 1 when written; 0 with *why (when not null)
+// saying what failed, and no file left behind; 0 for an n outside 1..4.
 int WriteSenseSwitch(const char *folder, int n, std::string *why);
 
 // Removes a D3KIL left in folder. 1 removed, -1 there was none, 0 it could

@@ -4,6 +4,7 @@
 #include <dirent.h>
 #include <fcntl.h>
 #include <sys/stat.h>
+#include <unistd.h>
 
 #include <cstring>
 #include <set>
@@ -61,6 +62,22 @@ TEST(SenseSwitchTest, WritesAndRemovesD3kil)
         EXPECT_NE("", why);
     }
     EXPECT_EQ(std::set<std::string>{"file"}, listing(dir.path()));
+
+    // A D3KIL made a link to a file outside, or to one not there yet, is
+    // replaced: nothing outside the folder is written.
+    std::string job = dir.mkdir("job") + "/";
+    std::string outside = dir.write("outside", "mine\n");
+    for (const std::string &target : {outside, dir.file("made")}) {
+        SCOPED_TRACE(target);
+        ASSERT_EQ(0, symlink(target.c_str(), (job + "D3KIL").c_str()));
+        EXPECT_EQ(1, WriteSenseSwitch(job.c_str(), 2, nullptr));
+        struct stat st;
+        EXPECT_TRUE(lstat((job + "D3KIL").c_str(), &st) == 0 && S_ISREG(st.st_mode));
+        EXPECT_EQ("sw2.\n", read_file(job + "D3KIL"));
+        unlink((job + "D3KIL").c_str());
+    }
+    EXPECT_EQ("mine\n", read_file(outside));
+    EXPECT_FALSE(file_exists(dir.file("made")));
 
     std::string locked = dir.mkdir("locked");
     if (!make_unwritable(locked))
