@@ -15,7 +15,6 @@
 #include <filesystem>
 #include <string>
 
-#include "grid/fltk_grid.h"
 #include "measure.h"
 #include "runner/gui_mainwnd.h"
 
@@ -23,9 +22,9 @@ namespace {
 
 bool all_judged(guiMainWnd *w)
 {
-    for (int r = 1; r <= w->m_grid->GetRows(); r++) {
-        std::string status = w->m_grid->GetMatrixText(r, guiMainWnd::COL_STATUS);
-        if (status != "Finished" && status != "Aborted")
+    for (int r = 1; r <= w->Jobs().Rows(); r++) {
+        JobState state = w->Jobs().At(r).state;
+        if (state != JobState::Finished && state != JobState::Aborted)
             return false;
     }
     return true;
@@ -65,8 +64,9 @@ int main(int argc, char **argv)
     int status = 1;
     if (bench::show_until_drawn(w)) {
         w->inDynaLocation1->value(standin.c_str());
-        w->SetJobsAtOnce(atOnce);
-        Fl_Fltkgrid *g = w->m_grid;
+        w->TheRun().SetJobsAtOnce(atOnce);
+        w->inMem->value("64");
+        w->inPause->value("1");
         for (int i = 1; i <= jobs; i++) {
             std::string dir = folder + "/job" + std::to_string(i) + "/";
             std::filesystem::create_directories(dir);
@@ -74,15 +74,7 @@ int main(int argc, char **argv)
                 fprintf(deck, "*KEYWORD\n$ standin: run=%d end=normal\n*END\n", run);
                 fclose(deck);
             }
-            int r = g->AppendRow();
-            g->SetChoiceValue(r, 0);
-            g->SetMatrixText(r, guiMainWnd::COL_NAME, "deck");
-            g->SetMatrixText(r, guiMainWnd::COL_FOLDER, dir.c_str());
-            g->SetMatrixText(r, guiMainWnd::COL_SIZE, "0K");
-            g->SetMatrixText(r, guiMainWnd::COL_TYPE, "k");
-            g->SetMatrixText(r, guiMainWnd::COL_MB, "64");
-            g->SetMatrixText(r, guiMainWnd::COL_SEC, "1");
-            g->SetMatrixText(r, guiMainWnd::COL_STATUS, "Queued");
+            w->Jobs().Add(w->NewJob(JobKind::Deck, dir + "deck.k", "", "0K"));
         }
         double start = bench::now_ms();
         w->real_submit_cb();

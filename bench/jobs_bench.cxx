@@ -1,6 +1,6 @@
 // Memory over a long run: a main window runs 500 queued jobs one after
-// another through its own run engine, each in a "terminal" that exits at
-// once, driven step by step with the engine's timers taken out of the way.
+// another through its run, each in a "terminal" that exits at once, driven
+// step by step: Submit, the terminal's end, a check.
 //
 // Usage: bench_jobs [--jobs N]; prints "rss_first_kb" (VmRSS after the
 // first job) and "rss_last_kb" (after the last).
@@ -16,30 +16,10 @@
 #include <string>
 #include <unistd.h>
 
-#include "grid/fltk_grid.h"
 #include "measure.h"
 #include "runner/gui_mainwnd.h"
 
 namespace {
-
-// A new job's row as the main window fills it after the file dialog.
-int queue_job(guiMainWnd *w, const std::string &folder)
-{
-    Fl_Fltkgrid *g = w->m_grid;
-    int r = g->AppendRow();
-    if (r < 0)
-        return r;
-    g->SetChoiceValue(r, w->btnDoublePrecision->value() ? 1 : 0);
-    g->SetMatrixText(r, guiMainWnd::COL_NAME, "plate");
-    g->SetMatrixText(r, guiMainWnd::COL_FOLDER, folder.c_str());
-    g->SetMatrixText(r, guiMainWnd::COL_SIZE, "1K");
-    g->SetMatrixText(r, guiMainWnd::COL_TYPE, "k");
-    g->SetMatrixText(r, guiMainWnd::COL_MB, w->inMem->value());
-    g->SetMatrixText(r, guiMainWnd::COL_SEC, w->inPause->value());
-    g->SetMatrixText(r, guiMainWnd::COL_STATUS, "Queued");
-    g->SetMatrixColor(r, guiMainWnd::COL_STATUS, 2);
-    return r;
-}
 
 // Waits, without reaping it, until the child has exited: the engine's
 // check reaps its own terminal.
@@ -62,21 +42,19 @@ bool ended(pid_t pid)
     return false;
 }
 
+// One more job in the table, run from Submit to its outcome; Reset of the
+// run (not of the table) then takes the wait before the summary away.
 bool run_job(guiMainWnd *w, const std::string &folder)
 {
-    int r = queue_job(w, folder);
-    if (r < 0)
+    int r = w->Jobs().Add(w->NewJob(JobKind::Deck, folder + "plate.k", "", "1K"));
+    w->real_submit_cb();
+    const RunningJob *job = w->TheRun().JobAt(r);
+    if (!job || job->Pid() <= 0 || !ended(job->Pid()))
         return false;
-    w->m_curSub = r;
-    w->real_rundynaprocess();
-    Fl::remove_timeout(guiMainWnd::ChkMsg, w);
-    if (w->m_childpid <= 0 || !ended(w->m_childpid))
-        return false;
-    w->real_chkmsg();
-    Fl::remove_timeout(guiMainWnd::ChkEnd, w);
-    Fl::remove_timeout(guiMainWnd::RunDynaProcess, w);
+    w->TheRun().Check();
+    w->TheRun().Reset();
     bench::flush_to_server();
-    return true;
+    return w->Jobs().At(r).state != JobState::Running;
 }
 
 } // namespace

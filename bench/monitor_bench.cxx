@@ -23,7 +23,6 @@
 #include <string>
 #include <vector>
 
-#include "grid/fltk_grid.h"
 #include "measure.h"
 #include "runner/gui_mainwnd.h"
 
@@ -48,7 +47,7 @@ bool fill(const std::string &path, const char *line, long long bytes)
 // pass, and the whole time, in ms.
 void loop_while_reading(guiMainWnd *w, double started, double *block, double *total)
 {
-    while (w->IsReading()) {
+    while (w->TheRun().Reading()) {
         double t = bench::now_ms();
         Fl::wait(0.0);
         *block = std::max(*block, bench::now_ms() - t);
@@ -90,32 +89,24 @@ int main(int argc, char **argv)
         return 1;
     snprintf(w->m_szXterm, sizeof w->m_szXterm, "%s", term.c_str());
     w->inDynaLocation1->value("/bin/true");
-    Fl_Fltkgrid *g = w->m_grid;
-    int r = g->AppendRow();
-    g->SetChoiceValue(r, 0);
-    g->SetMatrixText(r, guiMainWnd::COL_NAME, "deck");
-    g->SetMatrixText(r, guiMainWnd::COL_FOLDER, folder.c_str());
-    g->SetMatrixText(r, guiMainWnd::COL_TYPE, "k");
-    g->SetMatrixText(r, guiMainWnd::COL_STATUS, "Queued");
+    Run &run = w->TheRun();
+    int r = w->Jobs().Add(w->NewJob(JobKind::Deck, deck, "", "0K"));
 
     // The first look at the deck happens as the job starts.
     double deckBlock, deckTotal;
     double t = bench::now_ms();
-    w->m_curSub = r;
-    w->real_rundynaprocess();
+    w->real_submit_cb();
     deckBlock = bench::now_ms() - t;
     loop_while_reading(w, t, &deckBlock, &deckTotal);
-    Fl::remove_timeout(guiMainWnd::ChkMsg, w);
 
     // The solver has written its message file by the first check.
     if (!fill(msg, kProgress, msgKb << 10))
         return 1;
     double msgBlock, msgTotal;
     t = bench::now_ms();
-    w->real_chkmsg();
+    run.Check();
     msgBlock = bench::now_ms() - t;
     loop_while_reading(w, t, &msgBlock, &msgTotal);
-    Fl::remove_timeout(guiMainWnd::ChkMsg, w);
 
     // Every later check: a few new lines since the last one.
     std::vector<double> ticks, floors;
@@ -131,9 +122,8 @@ int main(int argc, char **argv)
         fclose(out);
 
         t = bench::now_ms();
-        w->real_chkmsg();
+        run.Check();
         ticks.push_back(bench::now_ms() - t);
-        Fl::remove_timeout(guiMainWnd::ChkMsg, w);
 
         t = bench::now_ms();
         struct stat sd, sm;
@@ -146,7 +136,7 @@ int main(int argc, char **argv)
         if (got <= 0)
             return 1;
     }
-    if (w->m_grid->GetMatrixText(r, guiMainWnd::COL_STATUS) != std::string("Running"))
+    if (w->Jobs().At(r).state != JobState::Running || !run.JobAt(r))
         return 1;
 
     bench::report("tick_ms", bench::median(ticks));
@@ -155,7 +145,7 @@ int main(int argc, char **argv)
     bench::report("deck_total_ms", deckTotal);
     bench::report("msg_block_ms", msgBlock);
     bench::report("msg_total_ms", msgTotal);
-    kill(w->m_childpid, SIGTERM);
+    kill(run.JobAt(r)->Pid(), SIGTERM);
     delete w;
     return 0;
 }

@@ -42,24 +42,28 @@ bool FindProgram(const std::string &name, std::string *why)
     return false;
 }
 
+Outcome OutcomeOf(int code)
+{
+    switch (code) {
+    case 1: return Outcome::Normal;
+    case 0: return Outcome::Error;
+    case -2: return Outcome::EmptyUnwritable;
+    default: return Outcome::Undecided;
+    }
+}
+
 std::string RunningJob::FolderKeyOf(const std::string &folder)
 {
-    char real[PATH_MAX];
-    if (!folder.empty() && realpath(folder.c_str(), real))
-        return std::string(real) + "/";
+    struct stat st;
+    if (!folder.empty() && stat(folder.c_str(), &st) == 0)
+        return "@" + std::to_string((unsigned long long)st.st_dev) + ":" +
+               std::to_string((unsigned long long)st.st_ino);
     return folder;
 }
 
-RunningJob::RunningJob(int row, const Launch &launch)
-    : m_row(row), m_launch(launch), m_folderKey(FolderKeyOf(launch.folder)), m_starting(true)
+RunningJob::RunningJob(int id, const Launch &launch)
+    : m_id(id), m_launch(launch), m_folderKey(FolderKeyOf(launch.folder)), m_starting(true)
 {
-}
-
-RunningJob::RunningJob(int row, pid_t pid, const std::string &msgFile)
-    : m_row(row), m_starting(false), m_named(true), m_pid(pid), m_msgFile(msgFile)
-{
-    m_endState = END_DONE;
-    m_watch.Start(msgFile, false);
 }
 
 RunningJob::~RunningJob() = default;
@@ -171,9 +175,7 @@ pid_t RunningJob::Start(const char *terminal, std::string *problem)
     // A job that cannot run starts nothing and touches no file. The solver
     // must never run in some other job's folder.
     std::string why;
-    if (!m_launch.record)
-        *problem = "the restart job has lost its record";
-    else if (chdir(m_launch.folder.c_str()) != 0)
+    if (chdir(m_launch.folder.c_str()) != 0)
         *problem = "cannot enter " + m_launch.folder + " (" + strerror(errno) + ")";
     else if (!FindProgram(terminal, &why))
         *problem = "the terminal " + why;
@@ -222,13 +224,13 @@ void RunningJob::BeginCheck()
     m_nameTried = false;
 }
 
-int RunningJob::CheckSlice(size_t budget)
+bool RunningJob::CheckSlice(size_t budget, Outcome *outcome)
 {
     if (!m_named && m_cache && !m_nameTried) {
         std::string before = m_msgFile;
         int got = NameStep(budget, false);
         if (got == 0)
-            return CHECK_READING;
+            return false;
         // Once a look; when it fails again this look is "messag"'s.
         m_nameTried = true;
         if (got > 0 && m_msgFile != before) {
@@ -254,7 +256,7 @@ int RunningJob::CheckSlice(size_t budget)
                 m_progress.Add(read, line);
         }
         if (more)
-            return CHECK_READING;
+            return false;
         if (m_endKnown)
             break;
         // The file is consulted before the process. A failed fork left no
@@ -275,11 +277,12 @@ int RunningJob::CheckSlice(size_t budget)
     m_checking = false;
     if (m_ended && code != 1)
         code = 0;
-    return code;
+    *outcome = OutcomeOf(code);
+    return true;
 }
 
-int RunningJob::Look()
+Outcome RunningJob::Look()
 {
     bool more;
-    return m_watch.Check((size_t)-1, &more);
+    return OutcomeOf(m_watch.Check((size_t)-1, &more));
 }

@@ -1,5 +1,5 @@
-// RunningJob: one job of a run, from its start to its outcome: its row, the
-// terminal it runs in, the message file fixed when it started, the deck scan
+// RunningJob: one job of a run, from its start to its outcome: its job (by
+// the queue's id), the terminal it runs in, the message file fixed when it started, the deck scan
 // that names that file (and finds the run's end time), the watch that
 // follows the file from check to check, and the progress it reads there.
 #pragma once
@@ -14,6 +14,12 @@
 #include "solver/message_watch.h"
 #include "run/progress.h"
 
+// What the looks at a job's message file, and at its terminal, decided.
+enum class Outcome { Normal, Error, Undecided, EmptyUnwritable };
+// From the message file's codes: 1 normal, 0 error, -1 undecided, -2 empty
+// and unwritable.
+Outcome OutcomeOf(int code);
+
 class RunningJob {
 public:
     // What the job runs: filled from its row before it starts.
@@ -24,23 +30,20 @@ public:
         std::string msgFolder;  // where its message file lies
         std::string deck;       // the deck that names the message file
         std::string endDeck;    // the deck that gives the run its end time, or none
-        bool record = true;     // false for a restart row that lost its record
     };
 
-    RunningJob(int row, const Launch &launch);
-    // A job whose terminal is already running (or gone), followed from
-    // msgFile as it is now.
-    RunningJob(int row, pid_t pid, const std::string &msgFile);
+    RunningJob(int id, const Launch &launch);
     ~RunningJob();
     RunningJob(const RunningJob &) = delete;
     RunningJob &operator=(const RunningJob &) = delete;
 
-    int Row() const { return m_row; }
-    // Rows above it may be deleted while it runs.
-    void SetRow(int row) { m_row = row; }
+    // The queue's id of its job; the job may have left the queue (Reset)
+    // while its terminal runs on.
+    int Id() const { return m_id; }
     const Launch &Plan() const { return m_launch; }
-    // The working folder as the file system knows it, so that two spellings
-    // of one folder are one folder.
+    // The working folder as the file system knows it (its device and
+    // inode), so that two spellings of one folder, or one folder reached
+    // through two mount points, are one folder.
     const std::string &FolderKey() const { return m_folderKey; }
     static std::string FolderKeyOf(const std::string &folder);
 
@@ -72,18 +75,16 @@ public:
     void SetPid(pid_t pid) { m_pid = pid; }
     const std::string &MessageFile() const { return m_msgFile; }
 
-    // A check: BeginCheck, then CheckSlice until it stops returning
-    // CHECK_READING. The outcome is 1 (normal end), 0 (error, or a terminal
-    // that ended without a normal end), -1 (undecided) or -2 (an empty
-    // message file that cannot be written, while the terminal runs).
-    enum { CHECK_READING = 2 };
+    // A check: BeginCheck, then CheckSlice until it returns true with the
+    // outcome: Error also for a terminal that ended without a normal end;
+    // EmptyUnwritable only while the terminal runs.
     void BeginCheck();
     bool Checking() const { return m_checking; }
-    int CheckSlice(size_t budget);
+    bool CheckSlice(size_t budget, Outcome *outcome);
     // True when the last check found the terminal still running.
     bool TerminalRunning() const { return !m_ended; }
-    // One whole look at the message file, for the outcome code alone.
-    int Look();
+    // One whole look at the message file, for the outcome alone.
+    Outcome Look();
 
     // "Read Message File" asked before the file was known.
     bool m_readWanted = false;
@@ -97,7 +98,7 @@ private:
     void Name(bool found, const std::string &name);
     void BeginEndTime();
 
-    int m_row;
+    int m_id;
     Launch m_launch;
     std::string m_folderKey;
     bool m_starting;

@@ -12,7 +12,6 @@
 
 #include "foundation/comfunction.h"
 #include "foundation/safe_write.h"
-#include "grid/fltk_grid.h"
 #include "runner/settings_file.h"
 
 // No settings file at path: nothing there, or a link to a file not made
@@ -41,11 +40,8 @@ void guiMainWnd::InitJobSub()
             keep_rejected(path, got == -1);
         snprintf(path, sizeof path, "%s/wendle_run.ini", m_szUsrProfile);
         m_runSettings.Load(path);
-        if (!m_runSettings.Problem().empty()) {
-            const char *first = lblFisrt->label();
-            Fl_Box *line = first && *first ? lblSecond : lblFisrt;
-            line->copy_label(m_runSettings.Problem().c_str());
-        }
+        if (!m_runSettings.Problem().empty())
+            Hold(m_held[0].empty() ? 0 : 1, m_runSettings.Problem());
     }
     // Without a user folder too: jobs still need a terminal.
     if (!m_szXterm[0])
@@ -68,10 +64,10 @@ void guiMainWnd::keep_rejected(const char *path, bool readFailed)
     }
     std::string kept = std::string(path) + ".rejected";
     if (readable && ReplaceFileSafely(kept.c_str(), content)) {
-        lblFisrt->copy_label("Settings file not read: its content is kept in wendle.ini.rejected");
+        Hold(0, "Settings file not read: its content is kept in wendle.ini.rejected");
     } else {
         m_bKeepSettings = true;
-        lblFisrt->copy_label("Settings file cannot be read: it is left as it is");
+        Hold(0, "Settings file cannot be read: it is left as it is");
     }
 }
 
@@ -110,13 +106,9 @@ int guiMainWnd::write_config(const char *path)
 void guiMainWnd::write_log(const char *path)
 {
     std::string block;
-    for (int r = 1; r <= m_grid->GetRows(); r++) {
-        std::string status = CellText(r, COL_STATUS);
-        if (status == "Queued")
-            continue;
-        block += status + "  " + CellText(r, COL_FOLDER) + CellText(r, COL_NAME) + "." +
-                 CellText(r, COL_TYPE) + "\n";
-    }
+    for (int r = 1; r <= m_queue.Rows(); r++)
+        if (m_queue.At(r).state != JobState::Queued)
+            block += HistoryLine(m_queue.At(r));
     AppendFileWhole(path, block);
 }
 

@@ -27,8 +27,6 @@ namespace {
 
 const char *const kDynaFilter = "Dyna file(*.dyn;*.k)|All file(*.*)";
 
-enum { TEXT_SIZE = 1024 };
-
 // The confirmation boxes are the toolkit's Yes/No question.
 int ask(const char *question)
 {
@@ -84,21 +82,20 @@ int guiMainWnd::GetFileInfo(int mode, const char *path, char *name, char *folder
     return 1;
 }
 
-// Fills a freshly appended row as every new job starts: its precision from
-// the radio pair, MB and Sec from the inputs, "Queued" on green.
-static void fill_new_row(guiMainWnd *w, int r, const char *name, const char *folder,
-                         const char *size, const char *type)
+Job guiMainWnd::NewJob(JobKind kind, const std::string &deck, const std::string &dump,
+                       const std::string &size)
 {
-    Fl_Fltkgrid *g = w->m_grid;
-    g->SetChoiceValue(r, w->btnDoublePrecision->value() ? 1 : 0);
-    g->SetMatrixText(r, guiMainWnd::COL_NAME, name);
-    g->SetMatrixText(r, guiMainWnd::COL_FOLDER, folder);
-    g->SetMatrixText(r, guiMainWnd::COL_SIZE, size);
-    g->SetMatrixText(r, guiMainWnd::COL_TYPE, type);
-    g->SetMatrixText(r, guiMainWnd::COL_MB, w->inMem->value());
-    g->SetMatrixText(r, guiMainWnd::COL_SEC, w->inPause->value());
-    g->SetMatrixText(r, guiMainWnd::COL_STATUS, "Queued");
-    g->SetMatrixColor(r, guiMainWnd::COL_STATUS, 2);
+    Job job;
+    job.kind = kind;
+    job.deck = deck;
+    job.dump = dump;
+    job.size = size;
+    job.precision = btnDoublePrecision->value() ? 1 : 0;
+    job.mb = inMem->value();
+    job.sec = inPause->value();
+    // A restart keeps its MB cell open even with "Auto".
+    job.autoMemory = kind == JobKind::Deck && m_autoMem->value();
+    return job;
 }
 
 void guiMainWnd::real_add_cb()
@@ -109,12 +106,7 @@ void guiMainWnd::real_add_cb()
     char name[FILE_INFO_SIZE], folder[FILE_INFO_SIZE], type[FILE_INFO_SIZE], size[FILE_INFO_SIZE];
     if (!GetFileInfo(1, path, name, folder, type, size))
         return;
-    int r = m_grid->AppendRow();
-    if (r < 0)
-        return;
-    fill_new_row(this, r, name, folder, size, type);
-    if (m_autoMem->value())
-        m_grid->SetMatrixDeactivate(r, COL_MB);
+    m_queue.Add(NewJob(JobKind::Deck, path, "", size));
 }
 
 void guiMainWnd::real_addrestart_cb()
@@ -134,55 +126,33 @@ void guiMainWnd::real_addrestart_cb()
         return;
     }
 
-    char rName[FILE_INFO_SIZE], rFolder[FILE_INFO_SIZE], rType[FILE_INFO_SIZE],
-        rSize[FILE_INFO_SIZE];
-    char name[TEXT_SIZE], folder[TEXT_SIZE], size[TEXT_SIZE];
+    char name[FILE_INFO_SIZE], folder[FILE_INFO_SIZE], type[FILE_INFO_SIZE];
+    char dumpSize[FILE_INFO_SIZE], deckSize[FILE_INFO_SIZE];
     if (kind == 1) {
-        if (!GetFileInfo(0, dump, rName, rFolder, rType, rSize))
-            return;
-        snprintf(name, sizeof name, "%s", rName);
-        snprintf(folder, sizeof folder, "%s", rFolder);
-        snprintf(size, sizeof size, "%s", rSize);
-    } else {
-        char kName[FILE_INFO_SIZE], kFolder[FILE_INFO_SIZE], kType[FILE_INFO_SIZE],
-            kSize[FILE_INFO_SIZE];
-        if (!GetFileInfo(1, deck, kName, kFolder, kType, kSize) ||
-            !GetFileInfo(0, dump, rName, rFolder, rType, rSize))
-            return;
-        snprintf(name, sizeof name, "R =%s    I =%s", rName, kName);
-        snprintf(size, sizeof size, "%s / %s", rSize, kSize);
-        if (strcmp(rFolder, kFolder) == 0)
-            snprintf(folder, sizeof folder, "%s", rFolder);
-        else
-            snprintf(folder, sizeof folder, "R =%s    I =%s", rFolder, kFolder);
+        if (GetFileInfo(0, dump, name, folder, type, dumpSize))
+            m_queue.Add(NewJob(JobKind::RestartFromDump, "", dump, dumpSize));
+        return;
     }
-
-    int r = m_grid->AppendRow();
-    if (r < 0)
+    if (!GetFileInfo(1, deck, name, folder, type, deckSize) ||
+        !GetFileInfo(0, dump, name, folder, type, dumpSize))
         return;
-    fill_new_row(this, r, name, folder, size, "Restart");
-
-    row_data *job = new (std::nothrow) row_data();
-    if (!job)
-        return;
-    job->nType = kind;
-    snprintf(job->szD3dump, sizeof job->szD3dump, "%s", dump);
-    if (kind == 2)
-        snprintf(job->szK, sizeof job->szK, "%s", deck);
-    m_grid->SetRowData(r, job);
+    m_queue.Add(NewJob(JobKind::RestartWithDeck, deck, dump,
+                       std::string(dumpSize) + " / " + deckSize));
 }
 
 void guiMainWnd::real_delete_cb()
 {
     int r = m_grid->GetCurrentRow();
-    if (r < 1 || r > m_grid->GetRows() || !StatusHas(r, "Queued"))
+    if (r < 1 || r > m_queue.Rows() || m_queue.At(r).state != JobState::Queued)
         return;
+    int id = m_queue.At(r).id;
     if (!ask("Click Yes to delete the job, No to cancel"))
         return;
     // The run goes on while the question is open and may have taken the
-    // row meanwhile: a job that left the queue is not deleted.
-    if (r <= m_grid->GetRows() && StatusHas(r, "Queued") && m_grid->DeleteRow(r))
-        RowDeleted(r);
+    // job meanwhile, or a Reset removed it: only a job still queued goes.
+    r = m_queue.RowOf(id);
+    if (r && m_queue.At(r).state == JobState::Queued)
+        m_queue.Remove(r);
 }
 
 void guiMainWnd::real_up_cb()
@@ -190,21 +160,22 @@ void guiMainWnd::real_up_cb()
     // Only queued jobs trade places: with several jobs at once a queued row
     // may stand next to one that runs, which must keep its row.
     int r = m_grid->GetCurrentRow();
-    if (r >= 2 && r <= m_grid->GetRows() && StatusHas(r - 1, "Queued") && StatusHas(r, "Queued"))
-        m_grid->UpRow(r);
+    if (r >= 2 && r <= m_queue.Rows() && m_queue.At(r - 1).state == JobState::Queued &&
+        m_queue.At(r).state == JobState::Queued && m_queue.Swap(r - 1))
+        m_grid->SelectRow(r - 1);
 }
 
 void guiMainWnd::real_down_cb()
 {
     int r = m_grid->GetCurrentRow();
-    if (r >= 1 && r < m_grid->GetRows() && StatusHas(r, "Queued") && StatusHas(r + 1, "Queued"))
-        m_grid->DownRow(r);
+    if (r >= 1 && r < m_queue.Rows() && m_queue.At(r).state == JobState::Queued &&
+        m_queue.At(r + 1).state == JobState::Queued && m_queue.Swap(r))
+        m_grid->SelectRow(r + 1);
 }
 
 void guiMainWnd::real_reset_cb()
 {
-    int rows = m_grid->GetRows();
-    if (rows == 0)
+    if (m_queue.Rows() == 0)
         return;
     if (!ask("Click Yes to delete all jobs, No to cancel"))
         return;
@@ -213,17 +184,15 @@ void guiMainWnd::real_reset_cb()
         snprintf(log, sizeof log, "%s/wendle_history.log", m_szUsrProfile);
         write_log(log);
     }
-    for (int i = 0; i < rows; i++)
-        m_grid->DeleteRow(1);
-    lblFisrt->label("");
-    lblSecond->label("");
+    // Every pending step of the run goes: a pending start or end would
+    // otherwise act on rows added later, without a Submit.
+    m_run.Reset();
+    m_queue.Clear();
+    m_held[0].clear();
+    m_held[1].clear();
     activate_solver_controls(true);
+    ShowStatus();
     redraw();
-    m_failNum = m_sucNum = m_runStat = 0;
-
-    // Every timer of the run goes: a pending start or end would otherwise
-    // act on whatever row later takes its number, without a Submit.
-    CancelRun();
 }
 
 void guiMainWnd::real_automem_cb()
@@ -235,19 +204,15 @@ void guiMainWnd::real_automem_cb()
     } else {
         inMem->activate();
     }
-    for (int r = 1; r <= m_grid->GetRows(); r++) {
-        if (!StatusHas(r, "Queued"))
-            continue;
-        if (on)
-            m_grid->SetMatrixDeactivate(r, COL_MB);
-        else
-            m_grid->SetMatrixActivate(r, COL_MB);
-    }
+    m_run.SetAutoMemory(on);
+    for (int r = 1; r <= m_queue.Rows(); r++)
+        if (m_queue.At(r).state == JobState::Queued)
+            m_queue.SetAutoMemory(r, on);
 }
 
 void guiMainWnd::real_location_cb(Fl_Widget *w)
 {
-    if (m_runStat == 1)
+    if (m_run.Active())
         return;
     Fl_Input *target = w == btnSelDynaLocation2 ? inDynaLocation2 : inDynaLocation1;
     Fl_Input *other = target == inDynaLocation1 ? inDynaLocation2 : inDynaLocation1;
@@ -273,4 +238,80 @@ void guiMainWnd::real_about_cb()
 {
     guiAboutDlg dlg(230, 200, 450, 120, "About Wendle");
     dlg.DoModal();
+}
+
+void guiMainWnd::RowAdded(int row)
+{
+    if (m_grid->AppendRow() == row)
+        ShowRow(row);
+}
+
+void guiMainWnd::RowRemoved(int row)
+{
+    // The grid moves the texts of the rows below up; their colours and
+    // locks stay with the screen position, so every row below is drawn
+    // again from its record.
+    m_grid->DeleteRow(row);
+    RowsChanged(row, m_queue.Rows());
+}
+
+void guiMainWnd::RowsChanged(int first, int last)
+{
+    for (int r = first; r <= last; r++)
+        ShowRow(r);
+}
+
+void guiMainWnd::ShowRow(int row)
+{
+    if (row < 1 || row > m_queue.Rows() || row > m_grid->GetRows())
+        return;
+    const Job &job = m_queue.At(row);
+    // Only what differs is set: most of a row stays as it is.
+    auto text = [&](int col, const std::string &value) {
+        const char *now = m_grid->GetMatrixText(row, col);
+        if (!now || value != now)
+            m_grid->SetMatrixText(row, col, value.c_str());
+    };
+    if (m_grid->GetChoiceValue(row) != job.precision || job.precision == 0)
+        m_grid->SetChoiceValue(row, job.precision);
+    text(COL_NAME, JobName(job));
+    text(COL_FOLDER, JobFolder(job));
+    text(COL_SIZE, job.size);
+    text(COL_TYPE, JobType(job));
+    text(COL_MB, job.mb);
+    text(COL_SEC, job.sec);
+    text(COL_STATUS, StateText(job.state));
+
+    static const int kBack[] = {2, 3, 3, 4, 1};  // by state, Queued first
+    bool ended = job.state == JobState::Finished || job.state == JobState::Aborted;
+    m_grid->SetMatrixColor(row, COL_STATUS, kBack[(int)job.state]);
+    m_grid->SetMatrixTextColor(row, COL_STATUS, ended ? 255 : FL_FOREGROUND_COLOR);
+    // A job that left the queue keeps its precision, MB and Sec.
+    bool queued = job.state == JobState::Queued;
+    m_grid->SetChoiceActivate(row, queued ? 1 : 0);
+    if (queued && !job.autoMemory)
+        m_grid->SetMatrixActivate(row, COL_MB);
+    else
+        m_grid->SetMatrixDeactivate(row, COL_MB);
+    if (queued)
+        m_grid->SetMatrixActivate(row, COL_SEC);
+    else
+        m_grid->SetMatrixDeactivate(row, COL_SEC);
+}
+
+void guiMainWnd::cell_edited(int row, int col, void *data)
+{
+    guiMainWnd *self = static_cast<guiMainWnd *>(data);
+    if (row > self->m_queue.Rows())
+        return;
+    const char *text = self->m_grid->GetMatrixText(row, col);
+    if (col == COL_PRECISION) {
+        self->m_queue.SetPrecision(row, self->m_grid->GetChoiceValue(row));
+        // The choice does not keep the keyboard.
+        Fl::focus(self->m_bxLocTitle);
+    } else if (col == COL_MB) {
+        self->m_queue.SetMb(row, text ? text : "");
+    } else if (col == COL_SEC) {
+        self->m_queue.SetSec(row, text ? text : "");
+    }
 }

@@ -205,7 +205,7 @@ void take_row_then_yes(void *data)
         Fl::repeat_timeout(0.05, take_row_then_yes, data);
         return;
     }
-    w->m_grid->SetMatrixText(2, 7, "Running");
+    w->Jobs().SetState(2, JobState::Running);
     gui::click(yes);
 }
 
@@ -230,13 +230,11 @@ TEST_F(QueueTest, RestartJobs)
                                         "R =" + jobs + "    I =" + other, "2K / 0K", "Restart",
                                         "256", "4", "Queued"}),
               row(3));
-    row_data *d = wnd->m_grid->GetRowData(1);
-    ASSERT_NE(nullptr, d);
-    EXPECT_EQ(1, d->nType);
-    EXPECT_EQ(jobs + "d3dump01", d->szD3dump);
-    d = wnd->m_grid->GetRowData(3);
-    EXPECT_EQ(2, d->nType);
-    EXPECT_EQ(other + "deck2.k", d->szK);
+    const Queue &q = wnd->Jobs();
+    EXPECT_TRUE(q.At(1).kind == JobKind::RestartFromDump);
+    EXPECT_EQ(jobs + "d3dump01", q.At(1).dump);
+    EXPECT_TRUE(q.At(3).kind == JobKind::RestartWithDeck);
+    EXPECT_EQ(other + "deck2.k", q.At(3).deck);
 
     // Cancel adds nothing; a path the job record cannot hold is refused.
     Answer cancel("Select restart job",
@@ -257,7 +255,7 @@ TEST_F(QueueTest, DeleteOnlyQueuedRowsAndOnlyOnYes)
     open_queue();
     add_job("a.k");
     add_job("a.k");
-    wnd->m_grid->SetMatrixText(1, 7, "Finished");
+    wnd->Jobs().SetState(1, JobState::Finished);
 
     wnd->m_grid->SelectRow(1);
     {
@@ -280,12 +278,13 @@ TEST_F(QueueTest, DeleteOnlyQueuedRowsAndOnlyOnYes)
     wnd->real_delete_cb();
     EXPECT_EQ(2, wnd->m_grid->GetRows());
 
-    wnd->m_grid->SetMatrixText(2, 7, "Queued");
+    wnd->Jobs().SetState(2, JobState::Queued);
     {
         gui::ButtonPresser yes("Yes");
         wnd->real_delete_cb();
     }
     EXPECT_EQ(1, wnd->m_grid->GetRows());
+    EXPECT_EQ(1, wnd->Jobs().Rows());
 }
 
 TEST_F(QueueTest, MoveUpAndDown)
@@ -297,7 +296,7 @@ TEST_F(QueueTest, MoveUpAndDown)
     add_job("a.k");
     add_job("b.k");
     add_job("c.k");
-    wnd->m_grid->SetMatrixText(1, 7, "Finished");
+    wnd->Jobs().SetState(1, JobState::Finished);
 
     wnd->m_grid->SelectRow(2);
     wnd->real_up_cb();
@@ -325,10 +324,7 @@ TEST_F(QueueTest, ResetAsksLogsAndClears)
     home.write("jobs/a.k", "a");
     add_job("a.k");
     add_job("a.k");
-    wnd->m_grid->SetMatrixText(1, 7, "Finished");
-    wnd->m_sucNum = 1;
-    wnd->m_failNum = 2;
-    wnd->lblFisrt->label("2 DYNA JOBS ARE TERMINATED ABNORMALLY!");
+    wnd->Jobs().SetState(1, JobState::Finished);
     {
         gui::ButtonPresser no("No");
         wnd->real_reset_cb();
@@ -338,19 +334,16 @@ TEST_F(QueueTest, ResetAsksLogsAndClears)
     EXPECT_FALSE(file_exists(home.file("wendle_history.log")));
 
     wnd->inDynaLocation1->deactivate();
-    Fl::add_timeout(100, guiMainWnd::RunDynaProcess, wnd.get());
-    Fl::add_timeout(100, guiMainWnd::ChkEnd, wnd.get());
+    wnd->lblFisrt->label("2 DYNA JOBS ARE TERMINATED ABNORMALLY!");
     {
         gui::ButtonPresser yes("Yes");
         wnd->real_reset_cb();
     }
     EXPECT_EQ(0, wnd->m_grid->GetRows());
+    EXPECT_EQ(0, wnd->Jobs().Rows());
     EXPECT_EQ("Finished  " + jobs + "a.k\n", read_file(home.file("wendle_history.log")));
-    EXPECT_EQ(0, wnd->m_sucNum + wnd->m_failNum + wnd->m_runStat);
     EXPECT_STREQ("", wnd->lblFisrt->label());
     EXPECT_TRUE(wnd->inDynaLocation1->active());
-    EXPECT_FALSE(Fl::has_timeout(guiMainWnd::RunDynaProcess, wnd.get()));
-    EXPECT_FALSE(Fl::has_timeout(guiMainWnd::ChkEnd, wnd.get()));
 }
 
 TEST_F(QueueTest, AutoMemorySwitch)
@@ -359,12 +352,12 @@ TEST_F(QueueTest, AutoMemorySwitch)
     open_queue();
     add_job("a.k");
     add_job("a.k");
-    wnd->m_grid->SetMatrixText(1, 7, "Running");
+    wnd->Jobs().SetState(1, JobState::Running);
     wnd->m_autoMem->value(1);
     wnd->real_automem_cb();
     EXPECT_STREQ("300", wnd->inMem->value());
     EXPECT_FALSE(wnd->inMem->active());
-    EXPECT_TRUE(cell(1, 5)->active()) << "only queued rows";
+    EXPECT_FALSE(wnd->Jobs().At(1).autoMemory) << "only queued rows";
     EXPECT_FALSE(cell(2, 5)->active());
     wnd->m_autoMem->value(0);
     wnd->real_automem_cb();
@@ -389,8 +382,14 @@ TEST_F(QueueTest, ChoosingTheSolvers)
     EXPECT_EQ(12, wnd->inDynaLocation2->textsize());
     EXPECT_EQ(jobs, std::string(guiMainWnd::m_szLastDir)) << "the job folder is not touched";
 
-    // Ignored during a run.
-    wnd->m_runStat = 1;
+    // Ignored during a run: one whose terminal and solver end at once, and
+    // whose job is judged after its first check.
+    home.write("jobs/a.k", "a");
+    add_job("a.k");
+    snprintf(wnd->m_szXterm, sizeof wnd->m_szXterm, "/bin/true");
+    wnd->inDynaLocation1->value("/bin/true");
+    wnd->real_submit_cb();
+    ASSERT_TRUE(wnd->TheRun().Active());
     {
         gui::ButtonPresser cancel("Cancel");
         wnd->real_location_cb(wnd->btnSelDynaLocation1);
