@@ -180,41 +180,18 @@ void Queue::Changed(int first, int last)
         l->RowsChanged(first, last);
 }
 
-void Queue::SetState(int row, JobState state)
+template <class T> void Queue::Set(int row, T Job::*field, const T &value)
 {
-    m_jobs[(size_t)row - 1].state = state;
+    m_jobs[(size_t)row - 1].*field = value;
     Changed(row, row);
 }
 
-void Queue::SetMessageFile(int row, const std::string &path)
-{
-    m_jobs[(size_t)row - 1].msgFile = path;
-    Changed(row, row);
-}
-
-void Queue::SetPrecision(int row, int precision)
-{
-    m_jobs[(size_t)row - 1].precision = precision;
-    Changed(row, row);
-}
-
-void Queue::SetMb(int row, const std::string &mb)
-{
-    m_jobs[(size_t)row - 1].mb = mb;
-    Changed(row, row);
-}
-
-void Queue::SetSec(int row, const std::string &sec)
-{
-    m_jobs[(size_t)row - 1].sec = sec;
-    Changed(row, row);
-}
-
-void Queue::SetAutoMemory(int row, bool on)
-{
-    m_jobs[(size_t)row - 1].autoMemory = on;
-    Changed(row, row);
-}
+void Queue::SetState(int row, JobState state) { Set(row, &Job::state, state); }
+void Queue::SetMessageFile(int row, const std::string &path) { Set(row, &Job::msgFile, path); }
+void Queue::SetPrecision(int row, int precision) { Set(row, &Job::precision, precision); }
+void Queue::SetMb(int row, const std::string &mb) { Set(row, &Job::mb, mb); }
+void Queue::SetSec(int row, const std::string &sec) { Set(row, &Job::sec, sec); }
+void Queue::SetAutoMemory(int row, bool on) { Set(row, &Job::autoMemory, on); }
 
 void Queue::Listen(QueueListener *listener)
 {

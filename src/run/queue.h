@@ -89,6 +89,7 @@ public:
 
 private:
     void Changed(int first, int last);
+    template <class T> void Set(int row, T Job::*field, const T &value);
 
     std::vector<Job> m_jobs;
     int m_nextId = 1;
