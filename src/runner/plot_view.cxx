@@ -144,6 +144,14 @@ double PlotView::axisEnd() const
     return std::ceil(last / step - 1e-9) * step;
 }
 
+int PlotView::column(double t) const
+{
+    // Divided first: an axis end near the smallest double must not turn
+    // t = 0 into 0 times infinity.
+    double at = t / m_binEnd * m_binWidth;
+    return at > 0 ? (at < m_binWidth ? (int)at : m_binWidth - 1) : 0;
+}
+
 void PlotView::bin(int width, double tEnd)
 {
     size_t n = curves();
@@ -154,7 +162,6 @@ void PlotView::bin(int width, double tEnd)
         m_binWidth = width;
         m_binEnd = tEnd;
     }
-    double scale = width / tEnd;
     for (size_t i = 0; i < n; i++) {
         const std::vector<PlotPoint> &points = curve(i);
         Bins &b = m_bins[i];
@@ -162,9 +169,7 @@ void PlotView::bin(int width, double tEnd)
             const PlotPoint &p = points[b.taken];
             if (!std::isfinite(p.t) || !std::isfinite(p.value))
                 continue;
-            double at = p.t * scale;
-            int c = at < 0 ? 0 : at >= width ? width - 1 : (int)at;
-            Column &col = b.columns[(size_t)c];
+            Column &col = b.columns[(size_t)column(p.t)];
             if (!col.used) {
                 col = Column{p.value, p.value, p.value, p.value, true};
             } else {
@@ -183,24 +188,24 @@ void PlotView::draw()
     fl_rectf(x(), y(), w(), h());
 
     m_left = x() + MARGIN_LEFT;
-    m_width = std::max(1, w() - MARGIN_LEFT - MARGIN_RIGHT);
+    int width = std::max(1, w() - MARGIN_LEFT - MARGIN_RIGHT);
     int top = y() + MARGIN_TOP;
     int bottom = y() + h() - MARGIN_BOTTOM;
     double tEnd = axisEnd();
-    bin(m_width, tEnd);
+    bin(width, tEnd);
 
     // The time step over two shares of the height, the energies over three,
     // added mass over two.
     std::vector<Panel> panels;
     std::vector<int> weights;
-    panels.push_back(Panel{m_left, 0, m_width, 0, 0, 1});
+    panels.push_back(Panel{m_left, 0, width, 0, 0, 1});
     weights.push_back(2);
     if (!m_data.energies.empty()) {
-        panels.push_back(Panel{m_left, 0, m_width, 0, 1, m_data.energies.size()});
+        panels.push_back(Panel{m_left, 0, width, 0, 1, m_data.energies.size()});
         weights.push_back(3);
     }
     if (!m_data.addedMass.empty()) {
-        panels.push_back(Panel{m_left, 0, m_width, 0, curves() - 1, 1});
+        panels.push_back(Panel{m_left, 0, width, 0, curves() - 1, 1});
         weights.push_back(2);
     }
     int room = std::max(0, bottom - top - PANEL_GAP * ((int)panels.size() - 1));
@@ -215,7 +220,7 @@ void PlotView::draw()
         at += panels[i].h + PANEL_GAP;
     }
 
-    double tStep = nice_step(tEnd, std::max(2, m_width / 90));
+    double tStep = nice_step(tEnd, std::max(2, width / 90));
     std::vector<double> tTicks = ticks_in(0, tEnd, tStep);
     for (size_t i = 0; i < panels.size(); i++)
         drawPanel(panels[i], tTicks, tStep, i + 1 == panels.size());
@@ -234,7 +239,7 @@ void PlotView::draw()
         const char *none = "No samples yet";
         draw_text(none, p.x + (p.w - (int)fl_width(none)) / 2, p.y + p.h / 2);
     }
-    draw_text("t", m_left + m_width / 2, y() + h() - 6);
+    draw_text("t", m_left + width / 2, y() + h() - 6);
     fl_pop_clip();
 }
 
@@ -261,10 +266,9 @@ void PlotView::drawPanel(const Panel &p, const std::vector<double> &tTicks, doub
     if (lo < 0 && lo - ymin < 0.02 * (ymax - ymin))
         ymin -= step;
     std::vector<double> yTicks = ticks_in(ymin, ymax, step);
-    double tScale = m_width / m_binEnd;
     int right = p.x + p.w - 1;
     int bottom = p.y + p.h - 1;
-    auto tPixel = [&](double t) { return p.x + std::min((int)(t * tScale), p.w - 1); };
+    auto tPixel = [&](double t) { return p.x + column(t); };
     auto yPixel = [&](double v) { return bottom - (int)std::lround((v - ymin) / (ymax - ymin) * (p.h - 1)); };
 
     fl_color(kGrid);
@@ -369,13 +373,12 @@ void PlotView::drawLegend(const Panel &p)
 
 void PlotView::drawMarks(int top, int bottom)
 {
-    double tScale = m_width / m_binEnd;
     fl_font(FL_HELVETICA_BOLD, TICK_FONT);
     int row = 0;
     for (const PlotMark &m : m_data.marks) {
         if (!std::isfinite(m.t) || m.t < 0 || m.t > m_binEnd)
             continue;
-        int px = m_left + std::min((int)(m.t * tScale), m_width - 1);
+        int px = m_left + column(m.t);
         fl_color(kMark);
         fl_line_style(FL_DASH, 1);
         fl_yxline(px, top, bottom);
@@ -383,7 +386,7 @@ void PlotView::drawMarks(int top, int bottom)
         // Staggered, so that close marks keep their labels apart; left of
         // the line where the right edge is near.
         int tw = (int)fl_width(m.label.c_str());
-        int lx = px + tw + 4 < m_left + m_width ? px + 3 : px - 3 - tw;
+        int lx = px + tw + 4 < m_left + m_binWidth ? px + 3 : px - 3 - tw;
         draw_text(m.label, lx, top + 14 + 12 * (row++ % 3));
     }
 }

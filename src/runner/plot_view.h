@@ -74,6 +74,8 @@ private:
     // The t axis's end: the end time when known and not passed, else the
     // last t rounded up to a tick.
     double axisEnd() const;
+    // The pixel column of t on the axis as last binned, inside the plot.
+    int column(double t) const;
     // Bins the points not binned yet, all of them again when the columns
     // or the axis changed.
     void bin(int width, double tEnd);
@@ -87,8 +89,7 @@ private:
     std::vector<Bins> m_bins;
     int m_binWidth = -1;  // the columns' count when binned; -1 to bin anew
     double m_binEnd = 0;
-    // The plot area's left edge and width in the last drawing.
-    int m_left = 0, m_width = 1;
+    int m_left = 0;  // the plot area's left edge in the last drawing
 };
 
 // A tick label in engineering notation: value as a multiple of the power of
