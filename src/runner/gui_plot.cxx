@@ -22,11 +22,13 @@ enum { WND_W = 760, WND_H = 540, BAR_H = 40, ERROR_SIZE = 160 };
 
 struct PngError {
     char text[ERROR_SIZE];
+    int err;  // the system's word for a failed write, which says more
 };
 
 void png_failed(png_structp png, png_const_charp message)
 {
     PngError *e = static_cast<PngError *>(png_get_error_ptr(png));
+    e->err = errno;
     snprintf(e->text, sizeof e->text, "%s", message);
     png_longjmp(png, 1);
 }
@@ -92,18 +94,26 @@ int WritePng(const std::string &path, const unsigned char *pixels, int w, int h,
         unlink(tmp.data());
         return fail(why, "Cannot write " + path + ": " + strerror(err));
     }
-    PngError error = {""};
+    PngError error = {"", 0};
+    errno = 0;
     bool ok = encode(fp, pixels, w, h, depth, stride, &error);
-    ok = ok && fflush(fp) == 0 && fsync(fileno(fp)) == 0;
-    int err = errno;
-    ok = fclose(fp) == 0 && ok;
+    int err = error.err;
+    if (ok && (fflush(fp) != 0 || fsync(fileno(fp)) != 0)) {
+        err = errno;
+        ok = false;
+    }
+    if (fclose(fp) != 0 && ok) {
+        err = errno;
+        ok = false;
+    }
     if (ok && rename(tmp.data(), path.c_str()) != 0) {
         err = errno;
         ok = false;
     }
     if (!ok) {
         unlink(tmp.data());
-        return fail(why, "Cannot write " + path + ": " + (error.text[0] ? error.text : strerror(err)));
+        const char *reason = err ? strerror(err) : error.text[0] ? error.text : "write error";
+        return fail(why, "Cannot write " + path + ": " + reason);
     }
     return 1;
 }

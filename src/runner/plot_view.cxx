@@ -269,7 +269,9 @@ void PlotView::drawPanel(const Panel &p, const std::vector<double> &tTicks, doub
     int right = p.x + p.w - 1;
     int bottom = p.y + p.h - 1;
     auto tPixel = [&](double t) { return p.x + column(t); };
-    auto yPixel = [&](double v) { return bottom - (int)std::lround((v - ymin) / (ymax - ymin) * (p.h - 1)); };
+    auto yPixel = [&](double v) {
+        return bottom - (int)std::lround((v - ymin) / (ymax - ymin) * (p.h - 1));
+    };
 
     fl_color(kGrid);
     for (double v : yTicks)

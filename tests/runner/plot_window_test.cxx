@@ -69,7 +69,9 @@ TEST(PlotWindow, OneNonModalWindowPerJobFollowsItsOwnersData)
     } changes[] = {
         {"points appended", [](PlotData *d) { d->dt.push_back(PlotPoint{0.011, 9e-7}); }},
         {"energies appear",
-         [](PlotData *d) { d->energies = {{"kinetic", {{0, 5}, {0.01, 4}}}, {"internal", {{0, 0}}}}; }},
+         [](PlotData *d) {
+             d->energies = {{"kinetic", {{0, 5}, {0.01, 4}}}, {"internal", {{0, 0}}}};
+         }},
         {"energy points and a mark",
          [](PlotData *d) {
              d->energies[1].points.push_back(PlotPoint{0.01, 1});
