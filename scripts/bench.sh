@@ -5,7 +5,7 @@
 # the goal, and whether the goal holds. A benchmark, not a test: nothing here
 # fails on a time. BENCH_RUNS=N sets the number of runs of every row;
 # BENCH_ROWS="monitor jobs" runs only those rows (startup dialog rows monitor
-# jobs concurrent).
+# plot jobs concurrent).
 set -euo pipefail
 top=$(cd "$(dirname "$0")/.." && pwd)
 build="$top/build-bench"
@@ -148,6 +148,17 @@ row_monitor() {
   done
 }
 
+# A job's plot window open through its checks: each check hands it the new
+# points of every curve and draws it.
+row_plot() {
+  measure P "$bin/bench_plot" --runs "${BENCH_RUNS:-51}" --samples 100000
+  table_row "One check with a plot open, 100,000 samples a curve" \
+    "$(calc "%.3f ms" "${R[P.check_ms]}")" "$(calc "%.3f ms" "${R[P.small_ms]}") 1,000 samples" \
+    "$(ratio "${R[P.check_ms]}" "${R[P.small_ms]}")" "<= 2 ms" "$(holds "${R[P.check_ms]}" 2)"
+  table_row "  the plot taken whole and drawn, 100,000 samples" "$(ms "${R[P.open_ms]}")" \
+    "-" "-" "-" "-"
+}
+
 # Memory is read in a fresh process each run.
 row_jobs() {
   local first=() last=() i
@@ -187,7 +198,7 @@ row_concurrent() {
   rm -rf "$dir"
 }
 
-for row in ${BENCH_ROWS:-startup dialog rows monitor jobs concurrent}; do
+for row in ${BENCH_ROWS:-startup dialog rows monitor plot jobs concurrent}; do
   "row_$row"
 done
 print_table

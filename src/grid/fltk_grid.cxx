@@ -12,6 +12,7 @@
 #include <new>
 
 #include "grid/cg_headbtn.h"
+#include "grid/progress_cell.h"
 
 namespace {
 
@@ -22,6 +23,7 @@ enum {
     DEFAULT_W = 8 * HEAD_WIDTH,
     DEFAULT_H = 200,
     SCRATCH_SIZE = 256,
+    STATUS_COL = 7,     // its cells are ProgressCells
     INDEX_ROWS = 16     // the index's first size; it doubles from there
 };
 
@@ -115,9 +117,9 @@ int longest_text(const Fl_Fltkgrid::grid_row *row)
     return longest;
 }
 
-// Trades everything that belongs to the rows' contents: texts, choice
-// values with their colours, payloads. Text-cell colours and activation
-// belong to the screen position and stay.
+// Trades everything that belongs to the rows' contents: texts, progress,
+// choice values with their colours, payloads. Text-cell colours and
+// activation belong to the screen position and stay.
 void exchange_rows(Fl_Fltkgrid::grid_row *a, Fl_Fltkgrid::grid_row *b, TextSwap &swap)
 {
     Fl_Fltkgrid::grid_col *ca = a->colhead;
@@ -125,6 +127,13 @@ void exchange_rows(Fl_Fltkgrid::grid_row *a, Fl_Fltkgrid::grid_row *b, TextSwap 
     for (; ca && cb; ca = ca->next, cb = cb->next) {
         if (ca->type == 1 && cb->type == 1) {
             swap.swap(ca->grid_widget.input, cb->grid_widget.input);
+            ProgressCell *pa = dynamic_cast<ProgressCell *>(ca->grid_widget.input);
+            ProgressCell *pb = dynamic_cast<ProgressCell *>(cb->grid_widget.input);
+            if (pa && pb) {
+                double fa = pa->fraction();
+                pa->fraction(pb->fraction());
+                pb->fraction(fa);
+            }
         } else if (ca->type == 2 && cb->type == 2) {
             Fl_Choice *pa = ca->grid_widget.choice;
             Fl_Choice *pb = cb->grid_widget.choice;
@@ -400,7 +409,9 @@ Fl_Fltkgrid::grid_col *Fl_Fltkgrid::newCell(int nCol, const grid_col *head, int 
         m_pScroll->add(c->grid_widget.choice);
     } else {
         c->type = 1;
-        Fl_Input *in = new (std::nothrow) Fl_Input(cx, nY, c->nwidth, m_nheight, "");
+        Fl_Input *in = nCol == STATUS_COL
+                           ? new (std::nothrow) ProgressCell(cx, nY, c->nwidth, m_nheight, "")
+                           : new (std::nothrow) Fl_Input(cx, nY, c->nwidth, m_nheight, "");
         if (!in) {
             delete c;
             return nullptr;
@@ -649,6 +660,17 @@ int Fl_Fltkgrid::SetMatrixTextColor(int row, int col, int nColor)
         return 0;
     in->textcolor((Fl_Color)nColor);
     m_pScroll->redraw();
+    return 1;
+}
+
+int Fl_Fltkgrid::SetMatrixProgress(int row, int col, double fraction)
+{
+    ProgressCell *cell = dynamic_cast<ProgressCell *>(textCell(row, col));
+    if (!cell)
+        return 0;
+    // The cell redraws itself when its bar changes: a check that sets every
+    // running row costs no redrawing of the whole table.
+    cell->fraction(fraction);
     return 1;
 }
 

@@ -1,7 +1,8 @@
 // Fl_Fltkgrid: the job table widget. A header row of buttons and data rows
 // of FLTK cells inside one scroll: a "Single"/"Double" choice in column 0,
-// editable integer fields in columns 5 and 6, read-only text elsewhere.
-// Rows move by exchanging their contents; each row may own a row_data.
+// editable integer fields in columns 5 and 6, read-only text elsewhere;
+// column 7, the status, draws its job's progress behind its text. Rows move
+// by exchanging their contents; each row may own a row_data.
 #pragma once
 #include <FL/Fl_Group.H>
 
@@ -67,6 +68,9 @@ public:
     char *GetMatrixText(int row, int col);
     int SetMatrixColor(int row, int col, int nColor);
     int SetMatrixTextColor(int row, int col, int nColor);
+    // The share of a status cell's bar, as ProgressCell::fraction takes it
+    // (negative: no bar). 0 for a bad index or a cell of another column.
+    int SetMatrixProgress(int row, int col, double fraction);
     int SetMatrixActivate(int row, int col);
     int SetMatrixDeactivate(int row, int col);
     // iVal is 0 ("Single") or 1 ("Double"); other values are rejected.
