@@ -285,6 +285,8 @@ void guiMainWnd::ShowRow(int row)
     static const int kBack[] = {2, 3, 3, 4, 1};  // by state, Queued first
     bool ended = job.state == JobState::Finished || job.state == JobState::Aborted;
     m_grid->SetMatrixColor(row, COL_STATUS, kBack[(int)job.state]);
+    if (job.state != JobState::Running)
+        m_grid->SetMatrixProgress(row, COL_STATUS, -1);
     m_grid->SetMatrixTextColor(row, COL_STATUS, ended ? 255 : FL_FOREGROUND_COLOR);
     // A job that left the queue keeps its precision, MB and Sec.
     bool queued = job.state == JobState::Queued;

@@ -115,6 +115,14 @@ void guiMainWnd::JobEnded(int row, Outcome outcome, bool stopAsked)
 
 void guiMainWnd::ProgressChanged()
 {
+    // Every running row's status cell fills as its job nears its end time.
+    for (int r = 1; r <= m_queue.Rows(); r++) {
+        const RunningJob *job = m_run.JobAt(r);
+        double share = -1;
+        if (job && job->EndTime() > 0 && job->Progress().Known())
+            share = job->Progress().T() / job->EndTime();
+        m_grid->SetMatrixProgress(r, COL_STATUS, share);
+    }
     ShowStatus();
 }
 

@@ -15,6 +15,7 @@
 #include <functional>
 
 #include "grid/fltk_grid.h"
+#include "grid/progress_cell.h"
 #include "mainwnd_fixture.h"
 #include "support/notify_service.h"
 #include "support/readonly.h"
@@ -96,15 +97,16 @@ TEST_F(WindowRunTest, StatusLinesDuringARun)
         const char *name;
         Job job;
         std::string folder, shown, line;
+        double share;
     } cases[] = {
         {"a deck with its end time", wnd->NewJob(JobKind::Deck, plate, "", "1K"), plates, "plate.k",
-         "plate.k: t = 1.00E-02 of 2.00E-02 (50 %), a few seconds left"},
+         "plate.k: t = 1.00E-02 of 2.00E-02 (50 %), a few seconds left", 0.5},
         {"a restart with a new deck",
          wnd->NewJob(JobKind::RestartWithDeck, deck, dumps + "d3dump01", "1K"), dumps, "d3dump01",
-         "d3dump01: t = 1.00E-02 of 4.00E-02 (25 %), about 25 s left"},
+         "d3dump01: t = 1.00E-02 of 4.00E-02 (25 %), about 25 s left", 0.25},
         {"a restart from the dump alone",
          wnd->NewJob(JobKind::RestartFromDump, "", alone + "d3dump02", "1K"), alone, "d3dump02",
-         "d3dump02: t = 1.00E-02"},
+         "d3dump02: t = 1.00E-02", -1},
     };
     int n = 0;
     for (const Case &c : cases) {
@@ -121,6 +123,10 @@ TEST_F(WindowRunTest, StatusLinesDuringARun)
         std::ofstream(c.folder + "messag") << " banner\n" << cycles;
         wnd->TheRun().Check();
         EXPECT_EQ(c.line, wnd->lblFisrt->label());
+        // Its status cell fills as far as t is towards the end time.
+        auto *status = dynamic_cast<ProgressCell *>(cell(r, 7));
+        ASSERT_NE(nullptr, status);
+        EXPECT_NEAR(c.share, status->fraction(), 1e-9);
         // A message holds the line until the next job starts.
         wnd->TheRun().SenseSwitch(r, 4);
         std::string asked =
