@@ -202,6 +202,7 @@ void guiMainWnd::real_rundynaprocess()
         plan.record = false;
     }
     JobFiles(r, &plan.msgFolder, &plan.deck);
+    plan.cores = m_runSettings.Cores();
 
     m_jobs.push_back(std::unique_ptr<RunningJob>(new RunningJob(r, plan)));
     RunningJob *job = m_jobs.back().get();

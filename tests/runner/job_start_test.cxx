@@ -80,6 +80,9 @@ TEST_F(JobStartTest, JobsThatCannotStartSayWhyAndAreAborted)
          "cannot enter " + jobs + "gone/ (No such file or directory)"},
         {"restart row without its record", [&] { return add_job("d3dump01", "Restart"); },
          "the restart job has lost its record"},
+        {"MPI launcher not found",
+         [&] { home.write("wendle_run.ini", "mpi=no-mpirun\n"); open_engine(); return add_job("c", "k"); },
+         "the MPI launcher no-mpirun is not found in PATH"},
     };
     for (const Case &c : cases) {
         SCOPED_TRACE(c.name);

@@ -94,6 +94,34 @@ TEST_F(RunEngineTest, MemoryArgumentAndEnvironment)
     }
 }
 
+TEST_F(RunEngineTest, CoresOnTheSolversCommandLine)
+{
+    std::string deck = single + " i=" + jobs + "c.k memory=78643200", dump = single + " r=" + jobs + "d3dump01";
+    struct Case {
+        std::string settings;
+        int restart;          // 0 a deck, else the kind of restart row
+        std::string command;  // after "-e"
+    } cases[] = {
+        {"", 0, deck},
+        {"cores=4\nconsistent=on\n", 0, deck + " ncpu=-4"},
+        {"cores=2\noptions= memory2=9\td=nodump\n", 2,
+         dump + " i=" + jobs + "c.k memory=78643200 ncpu=2 memory2=9 d=nodump"},
+        {"cores=8\nconsistent=on\nmpi=" + dbl + " -x A\n", 1, dbl + " -x A -np 8 " + dump + " memory=78643200"},
+        {"cores=0\noptions=ncpu=8\n", 0, deck},  // values not used
+    };
+    for (const Case &c : cases) {
+        SCOPED_TRACE(c.settings);
+        home.write("wendle_run.ini", c.settings);
+        open_engine();
+        Start s = start_row(c.restart ? add_restart(c.restart, jobs + "d3dump01", jobs + "c.k")
+                                      : add_job("c", "k"));
+        std::string command;
+        for (size_t i = 4; i < s.args.size(); i++)
+            command += (i > 4 ? " " : "") + s.args[i];
+        EXPECT_EQ(c.command, command);
+    }
+}
+
 TEST_F(RunEngineTest, TerminalFoundThroughPath)
 {
     open_engine();
