@@ -26,6 +26,7 @@
 #include "run/child_process.h"
 #include "runner/job_menu.h"
 #include "run/progress.h"
+#include "run/solver_command.h"
 #include "solver/sense_switch.h"
 
 namespace {
@@ -496,7 +497,14 @@ void guiMainWnd::update_status()
             else if (StatusHas(r, "Queued") || StatusHas(r, "Waiting"))
                 queued++;
         }
-        lblSecond->copy_label(JobCountsLine(done, running, queued).c_str());
+        int cores = 0;
+        for (auto &job : m_jobs)
+            cores += job->Plan().cores.cores;
+        std::string line = JobCoresLine(done, running, queued, cores);
+        if (!ClusterTerminal(m_szXterm))
+            line += CoresWarning(JobsAtOnce(), m_runSettings.Cores().cores,
+                                 sysconf(_SC_NPROCESSORS_ONLN));
+        lblSecond->copy_label(line.c_str());
     }
     redraw_status();
 }
@@ -784,6 +792,8 @@ void guiMainWnd::real_context_cb()
     RunningJob *job = job_at(row);
     JobMenu::State state;
     state.jobsAtOnce = JobsAtOnce();
+    state.cores = m_runSettings.Cores().cores;
+    state.mpp = !m_runSettings.Cores().mpi.empty();
     state.notify = m_runSettings.Notify();
     state.rowRunning = job && !job->Starting() && StatusHas(row, "Running");
     JobMenu::Pick pick = JobMenu::Popup(state);
@@ -797,7 +807,19 @@ void guiMainWnd::real_context_cb()
         if (!m_runSettings.SetNotify(pick.value == 1))
             notice(lblFisrt, "Notices: " + std::string(pick.value == 1 ? "on" : "off") +
                                  " for now; wendle_run.ini is not written");
+    } else if (pick.what == JobMenu::CORES) {
+        if (!m_runSettings.SetCores(pick.value))
+            notice(lblFisrt, "Cores per job: " + std::to_string(pick.value) +
+                                 " for now; wendle_run.ini is not written");
+    } else if (pick.what == JobMenu::MPP) {
+        if (!m_runSettings.SetMpi(pick.value == 1 ? "mpirun" : ""))
+            notice(lblFisrt, std::string("MPP solver through MPI: ") +
+                                 (pick.value == 1 ? "on" : "off") +
+                                 " for now; wendle_run.ini is not written");
     }
+    // The warning of too many cores follows both counts.
+    if (pick.what == JobMenu::JOBS_AT_ONCE || pick.what == JobMenu::CORES)
+        update_status();
 }
 
 void guiMainWnd::SenseSwitch(int row, int n)
