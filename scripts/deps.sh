@@ -13,9 +13,10 @@ build=(g++ make cmake libfltk1.3-dev libx11-dev libpng-dev)
 # builds one in every user's home. vi is added below.
 run=(xterm xfonts-base fontconfig)
 # dunst, dbus-run-session and notify-send: desktop notices on the test's own
-# session bus.
+# session bus; Open MPI's mpirun starts the MPP stand-in (a user's MPI is the
+# site's choice, so running needs none).
 test=(libgtest-dev xvfb xauth xdotool x11-utils imagemagick desktop-file-utils procps
-      dunst dbus libnotify-bin)
+      dunst dbus libnotify-bin openmpi-bin)
 fuzz=(clang libclang-rt-14-dev)
 # Only root can start the daemons; on a desktop, the packages alone would
 # leave system services behind.

@@ -162,3 +162,26 @@ std::string JobCountsLine(int done, int running, int queued)
     }
     return line;
 }
+
+std::string JobCoresLine(int done, int running, int queued, int coresInUse)
+{
+    if (running == 0 || coresInUse <= running)
+        return JobCountsLine(done, running, queued);
+    // The cores go after the running part; queued comes after it, never
+    // first, so it takes no noun.
+    std::string line = JobCountsLine(done, running, 0) + " on " + std::to_string(coresInUse) +
+                       " cores";
+    if (queued > 0)
+        line += ", " + std::to_string(queued) + " queued";
+    return line;
+}
+
+std::string CoresWarning(int jobsAtOnce, int coresPerJob, long machineCores)
+{
+    if (machineCores <= 0 || (long long)jobsAtOnce * coresPerJob <= machineCores)
+        return "";
+    char text[96];
+    snprintf(text, sizeof text, "; %d x %d cores, more than the machine's %ld", jobsAtOnce,
+             coresPerJob, machineCores);
+    return text;
+}

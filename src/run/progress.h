@@ -71,3 +71,12 @@ std::string TimeLeftText(double seconds);
 // "2 jobs done, 1 running, 2 queued": parts that are 0 are left out, the
 // noun goes with the first part shown; empty when all are 0.
 std::string JobCountsLine(int done, int running, int queued);
+
+// JobCountsLine's line with the cores the running jobs use, when a job uses
+// more than one: "1 job done, 3 running on 24 cores, 2 queued".
+std::string JobCoresLine(int done, int running, int queued, int coresInUse);
+
+// What follows the counts on a machine (machineCores above 0) with fewer
+// cores than jobsAtOnce x coresPerJob, whose jobs then slow each other
+// down: "; 4 x 8 cores, more than the machine's 16". Empty otherwise.
+std::string CoresWarning(int jobsAtOnce, int coresPerJob, long machineCores);

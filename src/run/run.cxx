@@ -201,6 +201,7 @@ void Run::start(int row)
     plan.msgFolder = plan.folder;
     plan.deck = NamingDeck(job);
     plan.endDeck = EndDeck(job);
+    plan.cores = m_settings.Cores();
     if (job.kind == JobKind::Deck) {
         plan.argA = "i=" + job.deck;
     } else {

@@ -4,6 +4,7 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <cctype>
 #include <cerrno>
 #include <cstring>
 
@@ -31,6 +32,29 @@ std::string shown(const std::string &line)
         if ((unsigned char)c >= 32 && c != 127)
             out += c;
     return out.size() > 40 ? out.substr(0, 40) + "..." : out;
+}
+
+bool whole_number(const std::string &value, int *n)
+{
+    if (value.empty() || value.size() > 9 ||
+        value.find_first_not_of("0123456789") != std::string::npos)
+        return false;
+    *n = std::stoi(value);
+    return true;
+}
+
+// Options must not give the solver a second deck, dump, memory or core
+// count: it would refuse them, or run something else than the row says.
+bool own_argument(const std::string &options)
+{
+    for (std::string word : SplitWords(options)) {
+        for (char &c : word)
+            c = (char)tolower((unsigned char)c);
+        for (const char *own : {"i=", "r=", "memory=", "ncpu="})
+            if (word.compare(0, strlen(own), own) == 0)
+                return true;
+    }
+    return false;
 }
 
 enum ReadResult { READ_OK, READ_MISSING, READ_FAILED };
@@ -71,6 +95,7 @@ bool RunSettings::Load(const std::string &path)
     m_writable = true;
     m_jobs = 1;
     m_notify = true;
+    m_cores = CoreSettings();
     m_problem.clear();
 
     std::string text;
@@ -92,29 +117,50 @@ bool RunSettings::Load(const std::string &path)
         from = nl + 1;
     }
 
-    int at = Find("jobs");
-    if (at >= 0) {
-        const std::string &line = m_lines[(size_t)at];
-        std::string value = trim(line.substr(line.find('=') + 1));
-        int n = 0;
-        bool ok = !value.empty() && value.size() <= 9 &&
-                  value.find_first_not_of("0123456789") == std::string::npos;
-        if (ok)
-            n = std::stoi(value);
-        if (ok && n >= JOBS_MIN && n <= JOBS_MAX)
+    std::string line, value;
+    int n;
+    if (Value("jobs", &line, &value)) {
+        if (whole_number(value, &n) && n >= JOBS_MIN && n <= JOBS_MAX)
             m_jobs = n;
         else
             Reject(line, "a number from 1 to 64", "1");
     }
-    at = Find("notify");
-    if (at >= 0) {
-        const std::string &line = m_lines[(size_t)at];
-        std::string value = trim(line.substr(line.find('=') + 1));
+    if (Value("notify", &line, &value)) {
         if (value == "on" || value == "off")
             m_notify = value == "on";
         else
             Reject(line, "on or off", "on");
     }
+    if (Value("cores", &line, &value)) {
+        if (whole_number(value, &n) && n >= CORES_MIN && n <= CORES_MAX)
+            m_cores.cores = n;
+        else
+            Reject(line, "a number from 1 to 4096", "1");
+    }
+    if (Value("mpi", &line, &value))
+        m_cores.mpi = value;
+    if (Value("consistent", &line, &value)) {
+        if (value == "on" || value == "off")
+            m_cores.consistent = value == "on";
+        else
+            Reject(line, "on or off", "off");
+    }
+    if (Value("options", &line, &value)) {
+        if (own_argument(value))
+            Reject(line, "arguments other than i=, r=, memory= and ncpu=", "none");
+        else
+            m_cores.options = value;
+    }
+    return true;
+}
+
+bool RunSettings::Value(const char *key, std::string *line, std::string *value) const
+{
+    int at = Find(key);
+    if (at < 0)
+        return false;
+    *line = m_lines[(size_t)at];
+    *value = trim(line->substr(line->find('=') + 1));
     return true;
 }
 
@@ -148,6 +194,20 @@ bool RunSettings::SetNotify(bool on)
 {
     m_notify = on;
     return Save("notify", on ? "on" : "off");
+}
+
+bool RunSettings::SetCores(int cores)
+{
+    if (cores < CORES_MIN || cores > CORES_MAX)
+        return false;
+    m_cores.cores = cores;
+    return Save("cores", std::to_string(cores));
+}
+
+bool RunSettings::SetMpi(const std::string &launcher)
+{
+    m_cores.mpi = launcher;
+    return Save("mpi", launcher);
 }
 
 bool RunSettings::Save(const char *key, const std::string &value)

@@ -8,6 +8,7 @@
 #include <climits>
 #include <cstdlib>
 #include <cstring>
+#include <vector>
 
 #include "foundation/comfunction.h"
 #include "run/child_process.h"
@@ -172,6 +173,11 @@ pid_t RunningJob::Start(const char *terminal, std::string *problem)
 {
     m_starting = false;
     problem->clear();
+    std::vector<std::string> args = {m_launch.argA};
+    if (!m_launch.argB.empty())
+        args.push_back(m_launch.argB);
+    SolverCommand cmd = MakeSolverCommand(m_launch.solver, args, m_launch.memory, m_launch.cores,
+                                          ClusterTerminal(terminal));
     // A job that cannot run starts nothing and touches no file. The solver
     // must never run in some other job's folder.
     std::string why;
@@ -181,6 +187,8 @@ pid_t RunningJob::Start(const char *terminal, std::string *problem)
         *problem = "the terminal " + why;
     else if (!FindProgram(m_launch.solver, &why))
         *problem = why;
+    else if (!cmd.launcher.empty() && !FindProgram(cmd.launcher, &why))
+        *problem = "the MPI launcher " + why;
     // What an earlier run left: its message file, and a sense switch that
     // would stop the new run at once.
     if (problem->empty()) {
@@ -194,23 +202,30 @@ pid_t RunningJob::Start(const char *terminal, std::string *problem)
     if (!problem->empty())
         return -1;
 
-    const char *argv[10];
-    int n = 0;
-    argv[n++] = terminal;
-    argv[n++] = "-T";
-    argv[n++] = "LS-DYNA/Wendle";
-    argv[n++] = "-e";
-    argv[n++] = m_launch.solver.c_str();
-    argv[n++] = m_launch.argA.c_str();
-    if (!m_launch.argB.empty())
-        argv[n++] = m_launch.argB.c_str();
-    argv[n++] = m_launch.memory.c_str();
-    argv[n] = nullptr;
+    std::vector<const char *> argv = {terminal, "-T", "LS-DYNA/Wendle", "-e"};
+    for (const std::string &arg : cmd.argv)
+        argv.push_back(arg.c_str());
+    argv.push_back(nullptr);
+    // The program's environment with the job's cores, made before the fork:
+    // the child may only exec.
+    std::vector<std::string> env;
+    for (char **e = environ; *e; e++) {
+        bool ours = false;
+        for (const std::string &set : cmd.env)
+            ours = ours || strncmp(*e, set.c_str(), set.find('=') + 1) == 0;
+        if (!ours)
+            env.push_back(*e);
+    }
+    env.insert(env.end(), cmd.env.begin(), cmd.env.end());
+    std::vector<char *> envp;
+    for (std::string &e : env)
+        envp.push_back(&e[0]);
+    envp.push_back(nullptr);
 
     pid_t pid = fork();
     if (pid == 0) {
         CloseInheritedFds();
-        execvp(terminal, const_cast<char *const *>(argv));
+        execvpe(terminal, const_cast<char *const *>(argv.data()), envp.data());
         _exit(127);
     }
     m_pid = pid < 0 ? -1 : pid;

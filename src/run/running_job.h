@@ -13,6 +13,7 @@
 #include "solver/end_time.h"
 #include "solver/message_watch.h"
 #include "run/progress.h"
+#include "run/solver_command.h"
 
 // What the looks at a job's message file, and at its terminal, decided.
 enum class Outcome { Normal, Error, Undecided, EmptyUnwritable };
@@ -30,6 +31,7 @@ public:
         std::string msgFolder;  // where its message file lies
         std::string deck;       // the deck that names the message file
         std::string endDeck;    // the deck that gives the run its end time, or none
+        CoreSettings cores;     // as the run settings were when it started
     };
 
     RunningJob(int id, const Launch &launch);
@@ -66,9 +68,10 @@ public:
     const JobProgress &Progress() const { return m_progress; }
 
     // Starts the terminal: the message file is fixed, the old "messag" of
-    // the folder removed, and terminal -T LS-DYNA/Wendle -e solver args
-    // forked from the job's folder. Returns the pid, or -1 with *problem
-    // saying why nothing was started (a failed fork leaves *problem empty).
+    // the folder removed, and terminal -T LS-DYNA/Wendle -e and the solver
+    // command forked from the job's folder. Returns the pid, or -1 with
+    // *problem saying why nothing was started (a failed fork leaves *problem
+    // empty): no terminal, solver or MPI launcher to be found, among others.
     pid_t Start(const char *terminal, std::string *problem);
 
     pid_t Pid() const { return m_pid; }

@@ -11,11 +11,14 @@
 #include <FL/fl_ask.H>
 #include <FL/fl_draw.H>
 
+#include <unistd.h>
+
 #include <algorithm>
 #include <cstdio>
 
 #include "grid/fltk_grid.h"
 #include "run/progress.h"
+#include "run/solver_command.h"
 #include "runner/job_menu.h"
 
 void guiMainWnd::activate_solver_controls(bool on)
@@ -64,6 +67,8 @@ void guiMainWnd::real_context_cb(int row)
     // the run may move the selection anywhere meanwhile.
     JobMenu::State state;
     state.jobsAtOnce = m_runSettings.Jobs();
+    state.cores = m_runSettings.Cores().cores;
+    state.mpp = !m_runSettings.Cores().mpi.empty();
     state.notify = m_runSettings.Notify();
     state.rowRunning = row > 0 && row <= m_queue.Rows() && m_run.JobAt(row) &&
                        m_queue.At(row).state == JobState::Running;
@@ -82,7 +87,17 @@ void guiMainWnd::real_context_cb(int row)
         if (!m_runSettings.SetNotify(pick.value == 1))
             Hold(0, "Notices: " + std::string(pick.value == 1 ? "on" : "off") +
                         " for now; wendle_run.ini is not written");
+    } else if (pick.what == JobMenu::CORES) {
+        if (!m_runSettings.SetCores(pick.value))
+            Hold(0, "Cores per job: " + std::to_string(pick.value) +
+                        " for now; wendle_run.ini is not written");
+    } else if (pick.what == JobMenu::MPP) {
+        if (!m_runSettings.SetMpi(pick.value == 1 ? "mpirun" : ""))
+            Hold(0, std::string("MPP solver through MPI: ") + (pick.value == 1 ? "on" : "off") +
+                        " for now; wendle_run.ini is not written");
     }
+    // The warning of too many cores follows both counts.
+    ShowStatus();
 }
 
 void guiMainWnd::JobWaiting(int row)
@@ -203,8 +218,10 @@ void guiMainWnd::ShowStatus()
     std::string line[2];
     if (m_run.Active()) {
         line[0] = ProgressText();
-        int done = 0, running = 0, queued = 0;
+        int done = 0, running = 0, queued = 0, cores = 0;
         for (int r = 1; r <= m_queue.Rows(); r++) {
+            if (const RunningJob *job = m_run.JobAt(r))
+                cores += job->Plan().cores.cores;
             switch (m_queue.At(r).state) {
             case JobState::Finished:
             case JobState::Aborted: done++; break;
@@ -213,7 +230,10 @@ void guiMainWnd::ShowStatus()
             case JobState::Waiting: queued++; break;
             }
         }
-        line[1] = JobCountsLine(done, running, queued);
+        line[1] = JobCoresLine(done, running, queued, cores);
+        if (!ClusterTerminal(m_szXterm))
+            line[1] += CoresWarning(m_runSettings.Jobs(), m_runSettings.Cores().cores,
+                                    sysconf(_SC_NPROCESSORS_ONLN));
     } else if (m_run.Summarized()) {
         char text[64];
         RunCounts counts = m_run.Counts();

@@ -8,16 +8,20 @@ public:
     // row under the pointer runs (its job can be steered).
     struct State {
         int jobsAtOnce = 1;
+        int cores = 1;
+        bool mpp = false;  // the MPP solver runs through an MPI launcher
         bool notify = true;
         bool rowRunning = false;
     };
-    enum What { NONE, JOBS_AT_ONCE, SENSE_SWITCH, NOTIFY };
+    enum What { NONE, JOBS_AT_ONCE, SENSE_SWITCH, NOTIFY, CORES, MPP };
     struct Pick {
         What what = NONE;
-        int value = 0;  // the count, the switch (1 to 4), or the notice setting
+        // The count, the switch (1 to 4), or 1/0 for a setting turned on/off.
+        int value = 0;
     };
-    // The counts "Jobs at once" offers.
+    // The counts "Jobs at once" and "Cores per job" offer.
     static const int kJobChoices[10];
+    static const int kCoreChoices[8];
 
     // Shows the menu at the pointer of the current event and waits for a
     // pick; the run's timers go on meanwhile. NONE when dismissed.

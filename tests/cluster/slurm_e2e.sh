@@ -2,7 +2,8 @@
 # wendle-srun as the job terminal: three jobs are judged as on the
 # workstation, a killed terminal leaves nothing on the cluster, a refused
 # job shows Slurm's message until a key is pressed, and with eight jobs at
-# once the cluster runs as many as it has room for.
+# once the cluster runs as many as it has room for. A job of 4 cores runs
+# as 4 tasks (the MPP solver) or as one task of 4 CPUs (the SMP solver).
 source "$WENDLE_SOURCE_DIR/tests/support/e2e.sh"
 
 skip() { echo "SKIP: $*"; exit 77; }
@@ -245,5 +246,23 @@ e2e_wm_close "$E2E_WIN"
 e2e_wait_exit
 [ "$(grep -c '^Finished  ' "$HOME/wendle_history.log")" = 8 ] ||
     e2e_fail "history log: $(cat "$HOME/wendle_history.log")"
+
+# --- 4 cores: the MPP solver (its launcher, dropped for srun, need not be here), then SMP. ---
+for kind in mpp smp; do
+    mkdir -p "$jobs/$kind"
+    deck "$kind/$kind.k" 2 normal
+    printf 'cores=4\n%s\n' "$([ $kind = smp ] || echo mpi=site-mpirun)" >"$HOME/wendle_run.ini"
+    e2e_start
+    e2e_add_job_in $W "$jobs/$kind" "$kind.k"
+    submit
+    wait_summary 60
+    e2e_close_with_history "$(cat "$HOME/wendle_history.log")
+Finished  $jobs/$kind/$kind.k"
+done
+# ProcCnt: the CPUs Slurm gave the job.
+[ "$(cut -d' ' -f4,5,12 "$cluster/jobs.txt" | tail -n 2)" = "Name=mpp.k JobState=COMPLETED ProcCnt=4
+Name=smp.k JobState=COMPLETED ProcCnt=4" ] || e2e_fail "cluster ran: $(tail -n 2 "$cluster/jobs.txt")"
+grep -qxF " MPP execution with  4 procs" "$jobs/mpp/messag" &&
+    grep -q " cycles using  4 SMP threads$" "$jobs/smp/messag" || e2e_fail "not 4 procs or 4 threads"
 e2e_check_sanitizers
 echo PASS

@@ -113,6 +113,10 @@ TEST(ProgressTest, Texts)
     };
     for (const Counts &c : counts)
         EXPECT_EQ(c.text, JobCountsLine(c.done, c.running, c.queued));
+
+    EXPECT_EQ("2 jobs done, 3 running on 24 cores, 2 queued", JobCoresLine(2, 3, 2, 24));
+    EXPECT_EQ("; 4 x 8 cores, more than the machine's 16", CoresWarning(4, 8, 16));
+    EXPECT_EQ("", CoresWarning(64, 4096, 0)) << "on a cluster";
 }
 
 } // namespace

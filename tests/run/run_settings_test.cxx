@@ -21,6 +21,7 @@ TEST(RunSettingsFile, ReadAndWritten)
         int jobs;
         bool notify;
         const char *problem;
+        const char *cores = "1||off|";  // cores|mpi|consistent|options
     } cases[] = {
         {"no file", nullptr, 1, true, ""},
         {"set", "jobs=8\nnotify=off\n", 8, false, ""},
@@ -31,6 +32,12 @@ TEST(RunSettingsFile, ReadAndWritten)
         {"not a number", "jobs=two\n", 1, true, "wendle_run.ini: jobs=two is not a number from 1 to 64; 1 is used"},
         {"empty", "jobs=\n", 1, true, "wendle_run.ini: jobs= is not a number from 1 to 64; 1 is used"},
         {"bad switch", "notify=yes\n", 1, true, "wendle_run.ini: notify=yes is not on or off; on is used"},
+        {"cores", "cores=128\nmpi= mpirun -x A \noptions=memory2=9 d=nodump\nconsistent=on\n", 1, true,
+         "", "128|mpirun -x A|on|memory2=9 d=nodump"},
+        {"too many cores", "cores=4097\n", 1, true, "wendle_run.ini: cores=4097 is not a number from 1 to 4096; 1 is used"},
+        {"no cores", "cores=x\n", 1, true, "wendle_run.ini: cores=x is not a number from 1 to 4096; 1 is used"},
+        {"options with a deck", "options=d=nodump I=b.k\n", 1, true,
+         "wendle_run.ini: options=d=nodump I=b.k is not arguments other than i=, r=, memory= and ncpu=; none is used"},
     };
     for (const Case &c : cases) {
         SCOPED_TRACE(c.name);
@@ -42,6 +49,8 @@ TEST(RunSettingsFile, ReadAndWritten)
         EXPECT_EQ(c.jobs, s.Jobs());
         EXPECT_EQ(c.notify, s.Notify());
         EXPECT_EQ(c.problem, s.Problem());
+        EXPECT_EQ(c.cores, std::to_string(s.Cores().cores) + "|" + s.Cores().mpi +
+                               (s.Cores().consistent ? "|on|" : "|off|") + s.Cores().options);
         EXPECT_EQ(c.content ? c.content : "", read_file(path)) << "kept as it is";
     }
 
@@ -64,6 +73,8 @@ TEST(RunSettingsFile, ReadAndWritten)
         make_writable(path);
         EXPECT_EQ("# mine\ncolour=blue\njobs=4\nnotify=on\n", read_file(path));
     }
+    ASSERT_TRUE(s.SetCores(16) && s.SetMpi("mpirun") && s.SetMpi(""));
+    EXPECT_EQ("# mine\ncolour=blue\njobs=4\nnotify=on\ncores=16\nmpi=\n", read_file(path));
     std::remove(path.c_str());
     ASSERT_EQ(0, mkfifo(path.c_str(), 0600));
     RunSettings fifo;

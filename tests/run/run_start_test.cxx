@@ -78,6 +78,47 @@ TEST_F(RunTest, ArgumentsFolderAndEnvironment)
     }
 }
 
+TEST_F(RunTest, CoresOnTheSolversCommandLine)
+{
+    setenv("RECTERM_EXEC", "0", 1);
+    std::string deck = setup.single + " i=@c.k memory=78643200";
+    std::string dump = setup.single + " r=@d3dump01";
+    struct Case {
+        std::string settings;
+        bool restart;
+        std::string command;  // after "-e"
+    } cases[] = {
+        {"", false, deck},
+        {"cores=4\nconsistent=on\n", false, deck + " ncpu=-4"},
+        {"cores=2\noptions= memory2=9\td=nodump\n", true,
+         dump + " i=@c.k memory=78643200 ncpu=2 memory2=9 d=nodump"},
+        {"cores=8\nconsistent=on\nmpi=" + setup.dbl + " -x A\n", true,
+         setup.dbl + " -x A -np 8 " + dump + " i=@c.k memory=78643200"},
+        {"cores=0\noptions=ncpu=8\n", false, deck},  // values not used
+    };
+    size_t n = 0;
+    for (const Case &c : cases) {
+        SCOPED_TRACE(c.settings);
+        std::string dir = folder("c" + std::to_string(n++));
+        home.write("wendle_run.ini", c.settings);
+        settings.Load(home.file("wendle_run.ini"));
+        c.restart ? add_restart(dir + "d3dump01", dir + "c.k") : add(dir, "c.k");
+        std::string alert;
+        ASSERT_EQ(1, run.Submit(setup, &alert));
+        std::vector<Start> s = starts(n);
+        ASSERT_EQ(n, s.size());
+        std::string command;
+        for (size_t i = 4; i < s.back().args.size(); i++)
+            command += (i > 4 ? " " : "") + s.back().args[i];
+        std::string want = c.command;
+        for (size_t at; (at = want.find('@')) != std::string::npos;)
+            want.replace(at, 1, dir);
+        EXPECT_EQ(want, command);
+        run.Reset();
+        queue.Clear();
+    }
+}
+
 TEST_F(RunTest, SubmitChecksThePathsAndStartsOnce)
 {
     std::string alert;
@@ -110,7 +151,7 @@ TEST_F(RunTest, JobsThatCannotStartSayWhyAndAreAborted)
     std::string plain = program("plain", "not a program\n", 0644);
     struct Case {
         const char *name;
-        std::string solver, terminal, folder, reason;
+        std::string solver, terminal, folder, reason, mpi = "";
     } cases[] = {
         {"solver without the run bit", plain, kRecTerm, "", plain + " is not an executable file"},
         {"solver that is no file", "/opt/lsdyna/solver", kRecTerm, "",
@@ -121,11 +162,14 @@ TEST_F(RunTest, JobsThatCannotStartSayWhyAndAreAborted)
          "the terminal /no/xterm is not an executable file"},
         {"folder that cannot be entered", waiter, kRecTerm, "gone/",
          "cannot enter " + jobs + "gone/ (No such file or directory)"},
+        {"MPI launcher not found", waiter, kRecTerm, "",
+         "the MPI launcher no-mpirun is not found in PATH", "no-mpirun"},
     };
     for (const Case &c : cases) {
         SCOPED_TRACE(c.name);
         events.clear();
         home.write("jobs/messag", kNormal);
+        settings.SetMpi(c.mpi);
         int r = add(jobs + c.folder);
         RunSetup s = setup;
         s.single = c.solver;

@@ -144,6 +144,15 @@ e2e_add_job() {
     e2e_type_into "Select Dyna Files" "$name"
 }
 
+# Adds job file $3 of folder $2 (window width $1): the folder, then the name.
+e2e_add_job_in() {
+    e2e_click "$E2E_WIN" $(($1 - 187 + 15)) 119
+    e2e_type_into "Select Dyna Files" "$2/"
+    xdotool key ctrl+a type --delay 20 "$3"
+    xdotool key Return
+    sleep 0.3
+}
+
 # True when the rectangle ($2..$5, window coordinates) of window $1 shows
 # dark pixels such as text.
 e2e_has_ink() {
