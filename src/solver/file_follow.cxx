@@ -29,6 +29,22 @@ uint64_t mix(uint64_t h, const char *p, size_t n)
 
 } // namespace
 
+size_t LineJoiner::Next(const char *p, size_t n, const char **line)
+{
+    const char *nl = static_cast<const char *>(memchr(p, '\n', n));
+    const char *stop = nl ? nl : p + n;
+    for (const char *q = p; q < stop && m_len < READ_LINE_MAX; q++)
+        if (line_keeps((unsigned char)*q))
+            m_line[m_len++] = *q;
+    *line = nullptr;
+    if (!nl)
+        return n;
+    m_line[m_len] = '\0';
+    m_len = 0;
+    *line = m_line;
+    return (size_t)(nl + 1 - p);
+}
+
 FileFollow::FileFollow()
     : m_known(false), m_dev(0), m_ino(0), m_offset(0), m_hasBase(false),
       m_baseTime{0, 0}, m_buf(new char[kChunk])

@@ -14,6 +14,21 @@
 #include <memory>
 #include <string>
 
+#include "foundation/comfunction.h"
+
+// The lines of a file read in pieces, each kept as read_line keeps it.
+class LineJoiner {
+public:
+    void Clear() { m_len = 0; }
+    // Takes [p, p + n) up to its first newline: returns the bytes taken,
+    // and the line, when that newline ended one, else null.
+    size_t Next(const char *p, size_t n, const char **line);
+
+private:
+    char m_line[READ_LINE_MAX + 1];
+    int m_len = 0;
+};
+
 class FileFollow {
 public:
     // What is done with the bytes of the file.

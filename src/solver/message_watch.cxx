@@ -15,9 +15,8 @@ int JudgeMessageLine(const char *line)
     return -1;
 }
 
-MessageWatch::MessageWatch() : m_decision(-1), m_lineLen(0)
+MessageWatch::MessageWatch() : m_decision(-1)
 {
-    m_line[0] = '\0';
 }
 
 MessageWatch::~MessageWatch() = default;
@@ -25,7 +24,7 @@ MessageWatch::~MessageWatch() = default;
 void MessageWatch::Restart()
 {
     m_decision = -1;
-    m_lineLen = 0;
+    m_lines.Clear();
 }
 
 void MessageWatch::Start(const std::string &path, bool baseline)
@@ -34,32 +33,21 @@ void MessageWatch::Start(const std::string &path, bool baseline)
     Restart();
 }
 
-size_t MessageWatch::Take(const char *buf, size_t n)
+size_t MessageWatch::Take(const char *p, size_t n)
 {
-    const char *p = buf;
-    const char *end = buf + n;
-    while (p < end) {
-        const char *nl = static_cast<const char *>(memchr(p, '\n', (size_t)(end - p)));
-        const char *stop = nl ? nl : end;
-        for (const char *q = p; q < stop && m_lineLen < READ_LINE_MAX; q++)
-            if (line_keeps((unsigned char)*q))
-                m_line[m_lineLen++] = *q;
-        if (!nl)
-            return n;
-        m_line[m_lineLen] = '\0';
-        m_lineLen = 0;
-        p = nl + 1;
-        int verdict = JudgeMessageLine(m_line);
-        if (verdict != -1) {
-            // The first deciding line is final: nothing after it is read.
-            m_decision = verdict;
-            return (size_t)(p - buf);
-        }
+    size_t at = 0;
+    while (at < n && m_decision == -1) {
+        const char *line;
+        at += m_lines.Next(p + at, n - at, &line);
+        if (!line)
+            break;
+        // The first deciding line is final: nothing after it is read.
+        m_decision = JudgeMessageLine(line);
         CycleLine cycle;
-        if (ParseCycleLine(m_line, &cycle))
+        if (m_decision == -1 && ParseCycleLine(line, &cycle))
             m_cycles.push_back(cycle);
     }
-    return n;
+    return at;
 }
 
 int MessageWatch::Check(size_t budget, bool *more)

@@ -6,7 +6,6 @@
 #include <string>
 #include <vector>
 
-#include "foundation/comfunction.h"
 #include "solver/cycle_line.h"
 #include "solver/file_follow.h"
 
@@ -45,7 +44,6 @@ private:
 
     FileFollow m_follow;
     int m_decision;
-    char m_line[READ_LINE_MAX + 1];
-    int m_lineLen;
+    LineJoiner m_lines;
     std::vector<CycleLine> m_cycles;
 };
