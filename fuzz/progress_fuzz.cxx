@@ -63,8 +63,7 @@ void check_cycle_line(const std::string &line)
 
 bool same(const EndTimeCards &a, const EndTimeCards &b)
 {
-    return a.Defined() == b.Defined() && a.Value() == b.Value() && a.Includes() == b.Includes() &&
-           a.Lost() == b.Lost();
+    return a.Cards() == b.Cards();
 }
 
 } // namespace
