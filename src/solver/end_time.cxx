@@ -497,7 +497,7 @@ bool EndTimeScan::Include(const std::string &name, int level)
 
 void EndTimeScan::Apply(const EndTimeCards::Card &card, int level, bool skip, size_t *budget)
 {
-    double v;
+    double v = 0;
     switch (card.kind) {
     case EndTimeCards::Card::ENDTIM:
         m_endDefined = true;

@@ -14,7 +14,7 @@ namespace {
 using S = GlstatSample;
 
 const char kGlstat[] =
-    "\n ls-dyna smp d R13.1.0   date 12/09/2026\n\n"
+    "\n a run of the solver   date 12/09/2026\n\n"
     " dt of cycle      1 is controlled by shell        17 of part        1\n\n"
     " time.....................   0.00000E+00\n"
     " time step................   1.00000E-06\n"
