@@ -36,10 +36,9 @@ bool fill(const std::string &path, long long bytes)
                           "added mass...............", "percentage increase......"};
     long long written = 0;
     for (long cycle = 0; written < bytes; cycle += 100) {
-        written += fprintf(fp,
-                           "\n dt of cycle %6ld is controlled by shell        17 of part        1\n\n"
-                           " time.....................%14.5E\n time step................%14.5E\n",
-                           cycle, cycle * 1e-6, 1e-6);
+        written += fprintf(fp, "\n dt of cycle %6ld is controlled by shell 1\n\n", cycle);
+        written += fprintf(fp, " time.....................%14.5E\n", cycle * 1e-6);
+        written += fprintf(fp, " time step................%14.5E\n", 1e-6);
         for (const char *k : keys)
             written += fprintf(fp, " %s%14.5E\n", k, 1e3 - (double)(cycle % 997));
         written += fprintf(fp, " time per zone cycle.(nanosec)           120\n");

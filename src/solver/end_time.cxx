@@ -92,6 +92,12 @@ bool field_number(const std::string &text, double *value)
     return text.empty() || ScanReal(text.data(), end, value) == end;
 }
 
+// ENDTIM's field names a parameter.
+inline bool names_parameter(const std::string &field)
+{
+    return !field.empty() && field[0] == '&';
+}
+
 inline bool name_start(char c)
 {
     return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') || c == '_';
@@ -377,7 +383,7 @@ void EndTimeScan::FileRead()
     const std::vector<EndTimeCards::Card> &cards = m_cards.Cards();
     long plain = -1;
     for (size_t i = 0; i < cards.size(); i++)
-        if (cards[i].kind == EndTimeCards::Card::ENDTIM && cards[i].text.compare(0, 1, "&") != 0)
+        if (cards[i].kind == EndTimeCards::Card::ENDTIM && !names_parameter(cards[i].text))
             plain = (long)i;
     Frame f{cards, 0, m_level, plain, m_dev, m_ino};
     if (m_level > 0) {
@@ -388,10 +394,11 @@ void EndTimeScan::FileRead()
     // every file matter.
     m_deck = std::move(f);
     bool whole = false;
-    for (const EndTimeCards::Card &c : m_deck.cards)
-        whole = whole || (c.kind != EndTimeCards::Card::INCLUDE &&
-                          c.kind != EndTimeCards::Card::LOST &&
-                          !(c.kind == EndTimeCards::Card::ENDTIM && c.text.compare(0, 1, "&") != 0));
+    for (const EndTimeCards::Card &c : m_deck.cards) {
+        bool plain = c.kind == EndTimeCards::Card::ENDTIM && !names_parameter(c.text);
+        whole = whole || !(plain || c.kind == EndTimeCards::Card::INCLUDE ||
+                           c.kind == EndTimeCards::Card::LOST);
+    }
     Walk(whole);
 }
 
@@ -437,9 +444,11 @@ bool EndTimeScan::Evaluate(const EndTimeCards::Card &card, double *value) const
     // "&a" is a; "&&" is muParser's own "and".
     std::string text;
     const std::string &e = card.text;
-    for (size_t i = 0; i < e.size(); i++)
-        if (!(e[i] == '&' && i + 1 < e.size() && name_start(e[i + 1]) && (i == 0 || e[i - 1] != '&')))
+    for (size_t i = 0; i < e.size(); i++) {
+        bool name = i + 1 < e.size() && name_start(e[i + 1]) && (i == 0 || e[i - 1] != '&');
+        if (!(e[i] == '&' && name))
             text += e[i];
+    }
     // Only the names known are variables.
     std::vector<std::pair<std::string, double>> vars;
     for (size_t i = 0; i < text.size(); i++) {
@@ -547,7 +556,7 @@ void EndTimeScan::Fail()
 
 void EndTimeScan::Finish()
 {
-    bool named = m_endDefined && m_endField.compare(0, 1, "&") == 0;
+    bool named = m_endDefined && names_parameter(m_endField);
     if (named && m_skipped) {
         Walk(true);
         return;
@@ -556,7 +565,8 @@ void EndTimeScan::Finish()
     double v = 0;
     bool known = !m_endLost;
     if (known && named) {
-        auto it = m_params.find(trimmed(m_endField.data() + 1, m_endField.data() + m_endField.size()));
+        const char *name = m_endField.data() + 1;
+        auto it = m_params.find(trimmed(name, m_endField.data() + m_endField.size()));
         known = it != m_params.end() && it->second.known;
         v = known ? it->second.value : 0;
     } else if (known && m_endDefined) {

@@ -128,7 +128,8 @@ TEST(CycleLineTest, NumbersReadAsTheCLibraryReadsThem)
     std::mt19937_64 rng(32);
     for (int i = 0; i < 20000; i++) {
         char text[40];
-        snprintf(text, sizeof text, "%.16E", std::ldexp((double)(rng() >> 11), (int)(rng() % 400) - 250));
+        double v = std::ldexp((double)(rng() >> 11), (int)(rng() % 400) - 250);
+        snprintf(text, sizeof text, "%.16E", v);
         double got = 0, want = strtod(text, nullptr);
         ASSERT_TRUE(ScanReal(text, text + strlen(text), &got)) << text;
         ASSERT_EQ(0, memcmp(&want, &got, sizeof got)) << text;

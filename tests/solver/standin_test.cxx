@@ -249,7 +249,8 @@ TEST(StandinTest, WritesGlstat)
         std::vector<GlstatSample> samples = watch.Samples();
         samples.emplace_back();
         ASSERT_TRUE(watch.Current(&samples.back()));
-        ASSERT_EQ(lines.size() + 1, samples.size()) << "one block a cycle line, and one at the start";
+        // A block with each cycle line, and one at the start.
+        ASSERT_EQ(lines.size() + 1, samples.size());
         GlstatHealth health;
         for (size_t i = 0; i < samples.size(); i++) {
             EXPECT_DOUBLE_EQ(i ? lines[i - 1].t : 0, samples[i].value[GlstatSample::TIME]);
