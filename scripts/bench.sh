@@ -5,7 +5,7 @@
 # the goal, and whether the goal holds. A benchmark, not a test: nothing here
 # fails on a time. BENCH_RUNS=N sets the number of runs of every row;
 # BENCH_ROWS="monitor jobs" runs only those rows (startup dialog rows monitor
-# plot jobs concurrent).
+# plot glstat jobs concurrent).
 set -euo pipefail
 top=$(cd "$(dirname "$0")/.." && pwd)
 build="$top/build-bench"
@@ -159,6 +159,16 @@ row_plot() {
     "-" "-" "-" "-"
 }
 
+# The first look at a long run's glstat, in the run engine's slices: the
+# longest slice is the longest the window went without answering.
+row_glstat() {
+  mkdir -p "$work/glstat"
+  measure E "$bin/bench_glstat" --folder "$work/glstat" --mb 100 --runs "${BENCH_RUNS:-5}"
+  table_row "First look at a 100 MB glstat: longest block" "$(ms "${R[E.block_ms]}")" \
+    "$(ms "${R[E.total_ms]}") whole look" "-" "<= 50 ms" "$(holds "${R[E.block_ms]}" 50)"
+  rm -rf "$work/glstat"
+}
+
 # Memory is read in a fresh process each run.
 row_jobs() {
   local first=() last=() i
@@ -198,7 +208,7 @@ row_concurrent() {
   rm -rf "$dir"
 }
 
-for row in ${BENCH_ROWS:-startup dialog rows monitor plot jobs concurrent}; do
+for row in ${BENCH_ROWS:-startup dialog rows monitor plot glstat jobs concurrent}; do
   "row_$row"
 done
 print_table

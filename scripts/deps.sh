@@ -8,7 +8,7 @@
 #   package  building and checking the Debian package
 set -euo pipefail
 
-build=(g++ make cmake libfltk1.3-dev libx11-dev libpng-dev)
+build=(g++ make cmake libfltk1.3-dev libx11-dev libpng-dev libmuparser-dev)
 # xterm needs fonts of its own, and the font library a system cache, or it
 # builds one in every user's home. vi is added below.
 run=(xterm xfonts-base fontconfig)

@@ -68,7 +68,8 @@ void JobProgress::Add(double wall, const CycleLine &line)
 {
     if (m_known && line.t < m_last.t)
         Reset();
-    if (!m_known)
+    // The solver's last line as it stops says dt 0: no step to compare with.
+    if (m_firstDt <= 0 && line.dt > 0)
         m_firstDt = line.dt;
     m_known = true;
     m_last = line;
@@ -79,7 +80,7 @@ void JobProgress::Add(double wall, const CycleLine &line)
 
 bool JobProgress::StepCollapsed() const
 {
-    return m_known && m_firstDt > 0 && m_last.dt < m_firstDt / 10;
+    return m_known && m_firstDt > 0 && m_last.dt > 0 && m_last.dt < m_firstDt / 10;
 }
 
 double JobProgress::SecondsLeft(double endTime) const

@@ -1,18 +1,12 @@
 #include "solver/cycle_line.h"
 
+#include <charconv>
 #include <cmath>
-#include <cstdint>
 #include <cstring>
+#include <string>
 
 namespace {
 
-// Exactly representable: dividing by one of these rounds once.
-const double kPow10[] = {1e0,  1e1,  1e2,  1e3,  1e4,  1e5,  1e6,  1e7,
-                         1e8,  1e9,  1e10, 1e11, 1e12, 1e13, 1e14, 1e15,
-                         1e16, 1e17, 1e18, 1e19, 1e20, 1e21, 1e22};
-const int kMaxPow10 = 22;
-// Digits of a mantissa that are kept; the rest only scale it.
-const int kMantissaDigits = 19;
 // A cycle number of more digits would not fit.
 const int kCycleDigits = 18;
 
@@ -75,11 +69,13 @@ long long line_stamp(const char *from, const char *end)
 
 const char *ScanReal(const char *p, const char *end, double *value)
 {
-    bool negative = false;
+    bool negative = p < end && *p == '-';
     if (p < end && (*p == '+' || *p == '-'))
-        negative = *p++ == '-';
-    uint64_t mantissa = 0;
-    int kept = 0, scale = 0, digits = 0;
+        p++;
+    // from_chars reads no '+' and no Fortran exponent: it is given the
+    // number from its first digit or point, a D exponent rewritten.
+    const char *from = p;
+    long long digits = 0, whole = 0, zeros = 0;  // all, before the point, leading zeros
     bool point = false;
     for (; p < end; p++) {
         if (*p == '.' && !point) {
@@ -88,43 +84,46 @@ const char *ScanReal(const char *p, const char *end, double *value)
         }
         if (!is_digit(*p))
             break;
+        if (zeros == digits && *p == '0')
+            zeros++;
         digits++;
-        if (kept < kMantissaDigits && (kept > 0 || *p != '0')) {
-            mantissa = mantissa * 10 + (uint64_t)(*p - '0');
-            kept++;
-            if (point)
-                scale--;
-        } else if (kept >= kMantissaDigits && !point) {
-            scale++;
-        } else if (kept == 0 && point) {
-            scale--;  // a leading zero after the point
-        }
+        whole += !point;
     }
     if (digits == 0)
         return nullptr;
+    const char *mark = p;
+    int exp = 0;
     if (p < end && (*p == 'E' || *p == 'e' || *p == 'D' || *p == 'd')) {
         p++;
-        bool down = false;
+        bool down = p < end && *p == '-';
         if (p < end && (*p == '+' || *p == '-'))
-            down = *p++ == '-';
-        int exp = 0, n = 0;
-        for (; p < end && is_digit(*p); p++, n++)
-            if (n < 3)
-                exp = exp * 10 + (*p - '0');
+            p++;
+        int n = 0;
+        for (; p < end && is_digit(*p) && n <= 3; p++, n++)
+            exp = exp * 10 + (*p - '0');
         if (n == 0 || n > 3)
             return nullptr;
-        scale += down ? -exp : exp;
+        exp = down ? -exp : exp;
     }
-    // Zero stays zero whatever its exponent.
-    double v = (double)mantissa;
-    if (mantissa != 0 && scale < 0 && scale >= -kMaxPow10)
-        v /= kPow10[-scale];
-    else if (mantissa != 0 && scale > 0 && scale <= kMaxPow10)
-        v *= kPow10[scale];
-    else if (mantissa != 0 && scale != 0)
-        v *= std::pow(10.0, scale);
-    if (!std::isfinite(v))
+    double v = 0;
+    std::from_chars_result got;
+    if (mark < p && (*mark == 'D' || *mark == 'd')) {
+        std::string text(from, p);
+        text[(size_t)(mark - from)] = 'E';
+        got = std::from_chars(text.data(), text.data() + text.size(), v);
+        got.ptr = from + (got.ptr - text.data());
+    } else {
+        got = std::from_chars(from, p, v);
+    }
+    if (got.ec == std::errc::result_out_of_range) {
+        // Too small a number is zero, as strtod reads it; too big, none. The
+        // first significant digit's place tells which.
+        if (whole - zeros + exp > 0)
+            return nullptr;
+        v = 0;
+    } else if (got.ec != std::errc() || got.ptr != p || !std::isfinite(v)) {
         return nullptr;
+    }
     *value = negative ? -v : v;
     return p;
 }

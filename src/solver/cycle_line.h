@@ -24,6 +24,7 @@ bool ParseCycleLine(const char *line, CycleLine *out);
 // them: an optional sign, digits with an optional point, an optional
 // exponent (E, e, D or d, an optional sign, one to three digits). Blanks
 // are not skipped. Returns where the number ends, or null when [p, end)
-// does not start with one or its value is not finite. Independent of the
-// locale.
+// does not start with one or its value is not finite. The value is the
+// nearest double, as strtod reads it in the C locale (a number too small
+// for one is 0), whatever the locale.
 const char *ScanReal(const char *p, const char *end, double *value);

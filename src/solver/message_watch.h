@@ -2,27 +2,22 @@
 // only what was added since the last look, in slices of bounded size, and
 // comes to the verdict a full read from the start would give.
 #pragma once
-#include <sys/types.h>
-
 #include <cstddef>
-#include <cstdint>
-#include <ctime>
-#include <memory>
 #include <string>
 #include <vector>
 
-#include "foundation/comfunction.h"
 #include "solver/cycle_line.h"
+#include "solver/file_follow.h"
 
 // The verdict of one line, kept as read_line keeps it: 1 normal termination
 // ("N o r m a l" with "t e r m i n a t i o n"), 0 an error ("*** Error"),
 // -1 neither. A line holding both kinds is a normal end.
 int JudgeMessageLine(const char *line);
 
-class MessageWatch {
+class MessageWatch : private FileFollow::Reader {
 public:
     MessageWatch();
-    ~MessageWatch();
+    ~MessageWatch() override;
     MessageWatch(const MessageWatch &) = delete;
     MessageWatch &operator=(const MessageWatch &) = delete;
 
@@ -30,7 +25,7 @@ public:
     // by an earlier run: it decides nothing while the file stays the same
     // file and is only appended to.
     void Start(const std::string &path, bool baseline);
-    const std::string &Path() const { return m_path; }
+    const std::string &Path() const { return m_follow.Path(); }
     // The cycle lines the last look read, in file order.
     const std::vector<CycleLine> &Cycles() const { return m_cycles; }
 
@@ -43,34 +38,12 @@ public:
     int Check(size_t budget, bool *more);
 
 private:
-    // Hashes of the first and the last bytes of a file's first len bytes:
-    // enough to notice the file rewritten under what was read of it.
-    struct Prints {
-        off_t len = 0;
-        uint64_t head = 0, tail = 0;
-    };
-    // false when a read fails or comes short.
-    bool Take(int fd, off_t len, Prints *p);
-    // 1 the file still holds what p was taken of, 0 it does not, -1 it
-    // cannot be told (a read failed or came short).
-    int Matches(int fd, const Prints &p);
-    bool HashRange(int fd, off_t from, off_t len, uint64_t *hash);
-    // Reads again from `from`, a line start.
-    void Restart(dev_t dev, ino_t ino, off_t from);
-    void Consume(const char *buf, size_t n);
+    void Restart() override;
+    size_t Take(const char *p, size_t n) override;
+    bool Done() const override { return m_decision != -1; }
 
-    std::string m_path;
-    bool m_known;  // a file has been seen: m_dev and m_ino are its identity
-    dev_t m_dev;
-    ino_t m_ino;
-    off_t m_offset;  // bytes read (or skipped as the earlier run's)
+    FileFollow m_follow;
     int m_decision;
-    char m_line[READ_LINE_MAX + 1];
-    int m_lineLen;
-    Prints m_read;  // of the bytes read
-    bool m_hasBase;
-    Prints m_base;  // of what the earlier run left
-    struct timespec m_baseTime;  // its modification time
-    std::unique_ptr<char[]> m_buf;
+    LineJoiner m_lines;
     std::vector<CycleLine> m_cycles;
 };

@@ -55,14 +55,17 @@ TEST(ProgressTest, TimeLeft)
 TEST(ProgressTest, CollapsingTimeStep)
 {
     struct Case {
-        double dt;
+        double first, dt;
         bool collapsed;
-    } cases[] = {{1.5e-6, false}, {1.5e-7, false}, {1.49e-7, true}, {1.2e-9, true}};
+    } cases[] = {{1.5e-6, 1.5e-6, false}, {1.5e-6, 1.5e-7, false}, {1.5e-6, 1.49e-7, true},
+                 {1.5e-6, 1.2e-9, true},
+                 // The solver stops with dt 0 (a sense switch, an implicit run's end).
+                 {1.5e-6, 0, false}, {0, 1e-9, false}};
     for (const Case &c : cases) {
         SCOPED_TRACE(c.dt);
-        JobProgress p = fed({{5, 0.001, -1, 1.5e-6}, {10, 0.002, -1, c.dt}});
+        JobProgress p = fed({{5, 0.001, -1, c.first}, {10, 0.002, -1, c.dt}});
         EXPECT_EQ(c.collapsed, p.StepCollapsed());
-        EXPECT_EQ(1.5e-6, p.FirstDt());
+        EXPECT_EQ(c.first > 0 ? c.first : c.dt, p.FirstDt());
     }
     // A run begun anew has a first step of its own.
     JobProgress p = fed({{5, 0.002, -1, 1.5e-6}, {10, 0.001, -1, 1e-9}});

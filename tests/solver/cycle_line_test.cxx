@@ -2,6 +2,9 @@
 #include <gtest/gtest.h>
 
 #include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <random>
 #include <string>
 
 #include "foundation/comfunction.h"
@@ -92,6 +95,44 @@ TEST(CycleLineTest, CutLinesNeverReadAsOtherNumbers)
             EXPECT_EQ(full.dt, got.dt);
             EXPECT_TRUE(got.stamp == full.stamp || got.stamp == -1);
         }
+    }
+}
+
+// Every digit counts and is rounded once, to the double strtod gives.
+TEST(CycleLineTest, NumbersReadAsTheCLibraryReadsThem)
+{
+    struct Case {
+        const char *text;
+        int length;  // read, or -1 for no number
+    } cases[] = {
+        {"123456789012345678901", 21}, {"81E-324", 7},       {"-2E-324", 7},
+        {"1.7976931348623158E308", 22}, {"1.7976931348623159E308", -1},
+        {"0.12345678901234567D+05 x", 23}, {"+.5e-3,", 6},   {"5.E3", 4},
+        {"0.0E+999", 8},               {"1.0E1000", -1},     {"1.0E", -1},
+        {"-.", -1},                    {" 1.0", -1},         {"inf", -1},
+    };
+    for (const Case &c : cases) {
+        SCOPED_TRACE(c.text);
+        double got = -7;
+        const char *end = ScanReal(c.text, c.text + strlen(c.text), &got);
+        ASSERT_EQ(c.length, end ? (int)(end - c.text) : -1);
+        if (!end)
+            continue;
+        std::string text(c.text, (size_t)c.length);
+        for (char &ch : text)
+            ch = ch == 'D' ? 'E' : ch;
+        double want = strtod(text.c_str(), nullptr);
+        EXPECT_EQ(0, memcmp(&want, &got, sizeof got)) << want << " read as " << got;
+    }
+    // Numbers of 17 significant digits, as a double is printed in full.
+    std::mt19937_64 rng(32);
+    for (int i = 0; i < 20000; i++) {
+        char text[40];
+        double v = std::ldexp((double)(rng() >> 11), (int)(rng() % 400) - 250);
+        snprintf(text, sizeof text, "%.16E", v);
+        double got = 0, want = strtod(text, nullptr);
+        ASSERT_TRUE(ScanReal(text, text + strlen(text), &got)) << text;
+        ASSERT_EQ(0, memcmp(&want, &got, sizeof got)) << text;
     }
 }
 

@@ -48,6 +48,7 @@ TEST(EndTimeTest, DecksAndTheirIncludes)
     using Files = std::map<std::string, std::string>;
     const std::string ctl = "*KEYWORD\n*CONTROL_TERMINATION\n0.04\n*END\n";
     const std::string none = "*KEYWORD\n*NODE\n       1     0.0     0.0     0.0\n*END\n";
+    const std::string term = "*CONTROL_TERMINATION\n     &tend\n";
     struct Case {
         const char *name;
         std::string deck;  // "@" stands for the folder of the deck
@@ -111,6 +112,45 @@ TEST(EndTimeTest, DecksAndTheirIncludes)
         {"a read error", "*INCLUDE\n/proc/self/mem\n", {}, -1, 0},
         {"an include name cut by the line limit", "*INCLUDE\n" + std::string(300, 'a') + "\n", {},
          -1, 0},
+        // Parameters.
+        {"fixed format",
+         "*PARAMETER\n$ pairs\nI    ncyc         10R    tend       0.24\n" + term, {}, 1, 0.24},
+        {"free format, names in any column", "*parameter\n i n, 3,r  tend ,2.5e-1\n" + term, {}, 1,
+         0.25},
+        {"defined in an include", "*INCLUDE\npar.k\n" + term,
+         {{"par.k", "*PARAMETER\nRtend,0.3\n"}}, 1, 0.3},
+        {"the last definition wins", "*PARAMETER\nRtend,1\n*INCLUDE\npar.k\n" + term,
+         {{"par.k", "*PARAMETER\nRtend,0.3\n*END\n*PARAMETER\nRtend,0.5\n"}}, 1, 0.3},
+        {"or the first, as asked",
+         "*PARAMETER_DUPLICATION\n         1\n*PARAMETER\nRtend,1\n" + term +
+             "*PARAMETER\nRtend,2\n",
+         {}, 1, 1},
+        {"an expression", "*PARAMETER\nRt0,0.1\nIn,3\n*PARAMETER_EXPRESSION\n"
+         "R tend    &t0*n + max(t0, 0.05) / 2\n" + term, {}, 1, 0.35},
+        {"expressions on expressions, free",
+         "*PARAMETER_EXPRESSION\nRa,2^3\nRtend, sqrt(a*2)/10\n" + term, {}, 1, 0.4},
+        {"an expression before its name's definition", "*PARAMETER_EXPRESSION\nRtend,t0*2\n"
+         "*PARAMETER\nRt0,0.1\n" + term, {}, -1, 0},
+        {"an expression muParser cannot evaluate", "*PARAMETER_EXPRESSION\nRtend,2**2\n" + term, {},
+         -1, 0},
+        {"an integer that is none", "*PARAMETER_EXPRESSION\nItend,7/2\n" + term, {}, -1, 0},
+        {"an unknown name", "*PARAMETER\nRtime,0.2\n" + term, {}, -1, 0},
+        {"a text", "*PARAMETER\nCtend,0.2\n" + term, {}, -1, 0},
+        {"a local one", "*PARAMETER\nRtend,1\n*PARAMETER_LOCAL\nRtend,2\n" + term, {}, -1, 0},
+        {"a lost file may define it", "*PARAMETER\nRtend,1\n*INCLUDE\nmissing.k\n" + term, {}, -1,
+         0},
+        {"unless defined after it", "*INCLUDE\nmissing.k\n*PARAMETER\nRtend,1\n" + term, {}, 1, 1},
+        {"a name in a skipped include",
+         "*INCLUDE\npar.k\n*CONTROL_TERMINATION\n1\n*INCLUDE\nctl.k\n",
+         {{"par.k", "*PARAMETER\nRtend,0.7\n"}, {"ctl.k", term}}, 1, 0.7},
+        // Folders of includes.
+        {"found in an include path", "*INCLUDE_PATH_RELATIVE\nsub\n*INCLUDE\nctl.k\n",
+         {{"sub/ctl.k", ctl}}, 1, 0.04},
+        {"the deck's folder first", "*INCLUDE_PATH\n@/sub/\n*INCLUDE\nctl.k\n",
+         {{"sub/ctl.k", ctl}, {"ctl.k", "*CONTROL_TERMINATION\n0.5\n"}}, 1, 0.5},
+        {"an include path from a skipped include",
+         "*INCLUDE\npaths.k\n*CONTROL_TERMINATION\n1\n*INCLUDE\nctl.k\n",
+         {{"paths.k", "*INCLUDE_PATH\nsub\n"}, {"sub/ctl.k", ctl}}, 1, 0.04},
     };
     for (const Case &c : cases) {
         SCOPED_TRACE(c.name);

@@ -15,7 +15,9 @@
 
 #include "foundation/comfunction.h"
 #include "solver/cycle_line.h"
+#include "solver/d3hsp.h"
 #include "solver/end_time.h"
+#include "solver/glstat.h"
 #include "solver/sense_switch.h"
 #include "support/tempdir.h"
 
@@ -171,7 +173,8 @@ TEST(StandinTest, RestartFromItsDump)
     }
 }
 
-// The stand-in's last cycle line is at the end time Wendle reads.
+// The stand-in's last cycle line is at the end time Wendle reads, from the
+// deck and from the d3hsp the stand-in writes.
 TEST(StandinTest, AgreesOnEndTimes)
 {
     struct Case {
@@ -185,6 +188,9 @@ TEST(StandinTest, AgreesOnEndTimes)
         {"an include after the deck's", "*CONTROL_TERMINATION\n0.01\n*INCLUDE\n inc.k\n",
          "*CONTROL_TERMINATION\n 0.006 , 1\n"},
         {"none: the default", "*KEYWORD\n*CONTROL_TERMINATION\n\n*END\n", ""},
+        {"parameters", "*PARAMETER\nR    tend    2.5E-03I       n         4\n"
+         "*CONTROL_TERMINATION\n     &tend\n*INCLUDE\ninc.k\n",
+         "*PARAMETER_EXPRESSION\nRtend,&tend * (n - 2)\n"},
     };
     TempDir dir;
     std::vector<pid_t> pids;
@@ -206,6 +212,52 @@ TEST(StandinTest, AgreesOnEndTimes)
         std::vector<CycleLine> lines = cycle_lines(folder + "/messag");
         ASSERT_FALSE(lines.empty());
         EXPECT_DOUBLE_EQ(scan.Result() == 1 ? scan.Value() : 1.0e-2, lines.back().t);
+        D3hspWatch d3hsp;
+        d3hsp.Start(folder + "/d3hsp", false);
+        bool more;
+        EXPECT_TRUE(d3hsp.Check(1 << 20, &more));
+        EXPECT_DOUBLE_EQ(lines.back().t, d3hsp.EndTime());
+    }
+}
+
+// glstat beside the cycle lines when the deck asks for it, its hourglass
+// energy grown past the check's limit when a deck comment says so.
+TEST(StandinTest, WritesGlstat)
+{
+    struct Case {
+        const char *deck;
+        bool glstat, hourglass;
+    } cases[] = {
+        {"*KEYWORD_ID\nbox\n$ standin: run=1 hourglass=grow\n*DATABASE_GLSTAT\n1.0E-4\n", true,
+         true},
+        {"$ standin: run=1\n*database_glstat\n1.0E-4\n", true, false},
+        {"$ standin: run=1\n", false, false},
+    };
+    for (const Case &c : cases) {
+        SCOPED_TRACE(c.deck);
+        TempDir dir;
+        std::string deck = dir.write("deck.k", c.deck);
+        ASSERT_EQ(0, finish(start(dir.path(), {"i=" + deck}), 15));
+        std::vector<CycleLine> lines = cycle_lines(dir.file(c.hourglass ? "box.messag" : "messag"));
+        EXPECT_TRUE(file_exists(dir.file(c.hourglass ? "box.d3hsp" : "d3hsp")));
+        GlstatWatch watch;
+        watch.Start(dir.file("glstat"), false);
+        bool more;
+        ASSERT_EQ(c.glstat, watch.Check(1 << 20, &more));
+        if (!c.glstat)
+            continue;
+        std::vector<GlstatSample> samples = watch.Samples();
+        samples.emplace_back();
+        ASSERT_TRUE(watch.Current(&samples.back()));
+        // A block with each cycle line, and one at the start.
+        ASSERT_EQ(lines.size() + 1, samples.size());
+        GlstatHealth health;
+        for (size_t i = 0; i < samples.size(); i++) {
+            EXPECT_DOUBLE_EQ(i ? lines[i - 1].t : 0, samples[i].value[GlstatSample::TIME]);
+            health.Add(samples[i]);
+        }
+        EXPECT_EQ(c.hourglass, health.Tripped(GlstatHealth::HOURGLASS));
+        EXPECT_FALSE(health.Tripped(GlstatHealth::ENERGY_RATIO));
     }
 }
 
