@@ -128,8 +128,20 @@ const RunningJob *Run::JobAt(int row) const
     return job && !job->Starting() ? job : nullptr;
 }
 
+std::shared_ptr<const JobHealth> Run::HealthOf(int row) const
+{
+    if (const RunningJob *job = JobAt(row))
+        return job->Health();
+    if (row < 1 || row > m_queue.Rows())
+        return nullptr;
+    auto kept = m_kept.find(m_queue.At(row).id);
+    return kept == m_kept.end() ? nullptr : kept->second;
+}
+
 void Run::remove(RunningJob *job)
 {
+    if (m_queue.RowOf(job->Id()))
+        m_kept[job->Id()] = job->Health();
     for (auto it = m_jobs.begin(); it != m_jobs.end(); ++it) {
         if (it->get() == job) {
             m_jobs.erase(it);
@@ -310,10 +322,15 @@ bool Run::check_slices()
     // Judging a job removes only that one from the list.
     for (RunningJob *job : due) {
         Outcome outcome;
-        if (job->CheckSlice(share_of(due.size()), &outcome))
-            finish_check(job, outcome);
-        else
+        if (!job->CheckSlice(share_of(due.size()), &outcome)) {
             reading = true;
+            continue;
+        }
+        int row = m_queue.RowOf(job->Id());
+        if (unsigned trips = job->Health()->TakeTrips())
+            if (row)
+                m_observer.HealthTripped(row, trips);
+        finish_check(job, outcome);
     }
     if (!reading) {
         ensure_tick();
@@ -541,6 +558,7 @@ void Run::Reset()
     m_active = false;
     m_summarized = false;
     m_succeeded = m_failed = 0;
+    m_kept.clear();
     // A job still reading its deck has no terminal yet: it goes.
     m_jobs.erase(std::remove_if(m_jobs.begin(), m_jobs.end(),
                                 [](const std::unique_ptr<RunningJob> &job) {

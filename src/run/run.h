@@ -9,6 +9,7 @@
 #pragma once
 #include <sys/types.h>
 
+#include <map>
 #include <memory>
 #include <string>
 #include <vector>
@@ -47,6 +48,9 @@ public:
     virtual void JobEnded(int row, Outcome outcome, bool stopAsked) = 0;
     // A check round ended: the running jobs' progress may have moved.
     virtual void ProgressChanged() = 0;
+    // Checks of the row's energies tripped: a bit 1 << GlstatHealth::Kind
+    // each, once per job and kind.
+    virtual void HealthTripped(int row, unsigned kinds) = 0;
     // A line for the first status line, held until the next job starts.
     virtual void Message(const std::string &text) = 0;
     // A failure the user must acknowledge (a failed fork).
@@ -101,6 +105,9 @@ public:
     Outcome IsFinishedNormal(int row);
     // The row's job once its terminal has been started, or null.
     const RunningJob *JobAt(int row) const;
+    // What the row's job told of its health, while it runs and after it
+    // ended; null for a job that never started.
+    std::shared_ptr<const JobHealth> HealthOf(int row) const;
 
 private:
     static void CheckTimer(void *data);
@@ -154,4 +161,6 @@ private:
     std::vector<std::unique_ptr<RunningJob>> m_jobs;
     DeckNameCache m_deckNames;
     ChildReaper m_reaper;
+    // The health of ended jobs whose rows are still in the table, by id.
+    std::map<int, std::shared_ptr<JobHealth>> m_kept;
 };

@@ -196,8 +196,9 @@ pid_t RunningJob::Start(const char *terminal, std::string *problem)
         RemoveSenseSwitch(m_launch.folder.c_str());
     }
     clock_gettime(CLOCK_REALTIME, &m_started);
-    // Whatever the file holds now is an earlier run's.
+    // Whatever the files hold now is an earlier run's.
     m_watch.Start(m_msgFile, true);
+    m_health->Start(m_launch.folder, m_msgFile);
     m_pid = -1;
     if (!problem->empty())
         return -1;
@@ -237,6 +238,7 @@ void RunningJob::BeginCheck()
     m_checking = true;
     m_endKnown = false;
     m_nameTried = false;
+    m_healthRead = false;
 }
 
 bool RunningJob::CheckSlice(size_t budget, Outcome *outcome)
@@ -257,7 +259,14 @@ bool RunningJob::CheckSlice(size_t budget, Outcome *outcome)
                             (st.st_mtim.tv_sec == m_started.tv_sec &&
                              st.st_mtim.tv_nsec < m_started.tv_nsec));
             m_watch.Start(m_msgFile, earlier);
+            m_health->Renamed(m_msgFile);
         }
+    }
+    // The energies first: a job judged now is not followed any more.
+    if (!m_healthRead) {
+        if (m_health->Step(budget))
+            return false;
+        m_healthRead = true;
     }
     int code;
     for (;;) {
@@ -269,6 +278,7 @@ bool RunningJob::CheckSlice(size_t budget, Outcome *outcome)
             double read = (double)now.tv_sec + (double)now.tv_nsec / 1e9;
             for (const CycleLine &line : m_watch.Cycles())
                 m_progress.Add(read, line);
+            m_health->AddCycles(m_watch.Cycles());
         }
         if (more)
             return false;

@@ -7,11 +7,13 @@
 
 #include <cstddef>
 #include <ctime>
+#include <memory>
 #include <string>
 
 #include "solver/deck_name.h"
 #include "solver/end_time.h"
 #include "solver/message_watch.h"
+#include "run/job_health.h"
 #include "run/progress.h"
 #include "run/solver_command.h"
 
@@ -62,8 +64,15 @@ public:
     // slices of at most budget bytes: true once known or known not to be.
     bool EndTimeStep(size_t budget);
     bool EndTimeKnown() const { return m_endState == END_DONE; }
-    // The end time, or 0 when the deck gives none (or none can be known).
-    double EndTime() const { return m_endTime; }
+    // The end time: the solver's own once its d3hsp says it, before that
+    // the deck's; 0 when neither is known.
+    double EndTime() const
+    {
+        return m_health->EndTimeKnown() ? m_health->EndTime() : m_endTime;
+    }
+    // Its time steps, energies and their checks; kept by the run while the
+    // job's row stays in the table.
+    const std::shared_ptr<JobHealth> &Health() const { return m_health; }
     // What the cycle lines of the message file said so far.
     const JobProgress &Progress() const { return m_progress; }
 
@@ -122,6 +131,8 @@ private:
     MessageWatch m_watch;
     bool m_checking = false;
     bool m_endKnown = false, m_ended = false;
+    std::shared_ptr<JobHealth> m_health = std::make_shared<JobHealth>();
+    bool m_healthRead = false;  // in this check
 };
 
 // Whether exec would find name from the working folder: a path with a "/"

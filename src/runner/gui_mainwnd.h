@@ -12,6 +12,7 @@
 #include "run/queue.h"
 #include "run/run.h"
 #include "run/run_settings.h"
+#include "runner/gui_plot.h"
 
 class Fl_Box;
 class Fl_Button;
@@ -136,6 +137,7 @@ private:
     void JobStarted(int row) override;
     void JobEnded(int row, Outcome outcome, bool stopAsked) override;
     void ProgressChanged() override;
+    void HealthTripped(int row, unsigned kinds) override;
     void Message(const std::string &text) override;
     void Alert(const std::string &text) override;
     void RunEnded(const RunCounts &counts) override;
@@ -147,6 +149,9 @@ private:
     void ShowStatus();
     void Hold(int line, const std::string &text);
     std::string ProgressText();
+    // The row's plot window, made or raised; when it exists, given what its
+    // job has told since.
+    void ShowPlots(int row, bool open);
     void activate_solver_controls(bool on);
     // A settings file that exists but was not read is kept beside itself
     // before exit replaces it, or, when it cannot be read (readFailed: a
@@ -158,5 +163,6 @@ private:
     Queue m_queue;
     Run m_run;
     Notifier m_notifier;
+    PlotWindows m_plots;
     std::string m_held[2];  // messages holding the status lines
 };

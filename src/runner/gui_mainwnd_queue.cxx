@@ -187,6 +187,8 @@ void guiMainWnd::real_reset_cb()
     // Every pending step of the run goes: a pending start or end would
     // otherwise act on rows added later, without a Submit.
     m_run.Reset();
+    for (int r = 1; r <= m_queue.Rows(); r++)
+        m_plots.Forget(m_queue.At(r).id);
     m_queue.Clear();
     m_held[0].clear();
     m_held[1].clear();

@@ -72,12 +72,16 @@ void guiMainWnd::real_context_cb(int row)
     state.notify = m_runSettings.Notify();
     state.rowRunning = row > 0 && row <= m_queue.Rows() && m_run.JobAt(row) &&
                        m_queue.At(row).state == JobState::Running;
-    int id = state.rowRunning ? m_queue.At(row).id : 0;
+    state.rowPlots = row > 0 && row <= m_queue.Rows() && m_run.HealthOf(row);
+    int id = state.rowPlots ? m_queue.At(row).id : 0;
     JobMenu::Pick pick = JobMenu::Popup(state);
     if (pick.what == JobMenu::JOBS_AT_ONCE) {
         if (m_run.SetJobsAtOnce(pick.value) == 0)
             Hold(0, "Jobs at once: " + std::to_string(pick.value) +
                         " for now; wendle_run.ini is not written");
+    } else if (pick.what == JobMenu::PLOTS) {
+        if (int now = m_queue.RowOf(id))
+            ShowPlots(now, true);
     } else if (pick.what == JobMenu::SENSE_SWITCH) {
         // The run went on while the menu was open: the job is asked only
         // if it still runs, wherever its row is now.
@@ -130,15 +134,47 @@ void guiMainWnd::JobEnded(int row, Outcome outcome, bool stopAsked)
 
 void guiMainWnd::ProgressChanged()
 {
-    // Every running row's status cell fills as its job nears its end time.
+    // Every running row's status cell fills as its job nears its end time,
+    // and its plot window, if it has one, follows.
     for (int r = 1; r <= m_queue.Rows(); r++) {
         const RunningJob *job = m_run.JobAt(r);
         double share = -1;
         if (job && job->EndTime() > 0 && job->Progress().Known())
             share = job->Progress().T() / job->EndTime();
         m_grid->SetMatrixProgress(r, COL_STATUS, share);
+        if (job)
+            ShowPlots(r, false);
     }
     ShowStatus();
+}
+
+void guiMainWnd::HealthTripped(int row, unsigned kinds)
+{
+    const Job &job = m_queue.At(row);
+    for (int k = 0; k < GlstatHealth::KINDS; k++)
+        if ((kinds >> k) & 1 && m_runSettings.Notify())
+            m_notifier.Notify(("Wendle: " + DisplayName(job) + ": " +
+                               GlstatHealth::Describe((GlstatHealth::Kind)k))
+                                  .c_str(),
+                              WorkFolder(job).c_str());
+    ShowPlots(row, false);
+    ShowStatus();
+}
+
+void guiMainWnd::ShowPlots(int row, bool open)
+{
+    std::shared_ptr<const JobHealth> health = m_run.HealthOf(row);
+    int id = m_queue.At(row).id;
+    if (!health || (!open && !m_plots.Find(id)))
+        return;
+    const RunningJob *job = m_run.JobAt(row);
+    const Job &record = m_queue.At(row);
+    PlotData data = HealthPlot(DisplayName(record), WorkFolder(record),
+                               job ? job->EndTime() : 0, *health);
+    if (open)
+        m_plots.Show(id, data);
+    else
+        m_plots.Update(id, data);
 }
 
 void guiMainWnd::Message(const std::string &text)
@@ -193,6 +229,16 @@ std::string guiMainWnd::ProgressText()
     if (!shown)
         return "";
     const RunningJob *job = m_run.JobAt(shown);
+    // A check that tripped is what the line says of the job from then on.
+    std::string health;
+    const GlstatHealth &checks = job->Health()->Checks();
+    for (int k = GlstatHealth::KINDS - 1; k >= 0; k--) {
+        if (checks.Tripped((GlstatHealth::Kind)k)) {
+            char at[64];
+            snprintf(at, sizeof at, " at t = %.2E", checks.FirstTime((GlstatHealth::Kind)k));
+            health = std::string(": ") + GlstatHealth::Describe((GlstatHealth::Kind)k) + at;
+        }
+    }
     // The line has the room left of the control panel: a long deck name
     // gives way to the figures.
     int room = m_bxUpBox->x() - lblFisrt->x() - 4;
@@ -202,7 +248,8 @@ std::string guiMainWnd::ProgressText()
     size_t head = full.size() - tail;
     fl_font(lblFisrt->labelfont(), lblFisrt->labelsize());
     for (;;) {
-        text = ProgressLine(name, job->Progress(), job->EndTime());
+        text = health.empty() ? ProgressLine(name, job->Progress(), job->EndTime())
+                              : name + health;
         if (text.empty())
             text = name + ": running";
         if (head <= 8 || fl_width(text.c_str()) <= room)

@@ -271,3 +271,40 @@ void PlotWindows::Forget(int job)
             return;
         }
 }
+
+PlotData HealthPlot(const std::string &title, const std::string &folder, double endTime,
+                    const JobHealth &health)
+{
+    PlotData data;
+    data.title = title;
+    data.folder = folder;
+    data.endTime = endTime;
+    for (const JobHealth::Point &p : health.TimeSteps())
+        data.dt.push_back(PlotPoint{p.t, p.value});
+    typedef GlstatSample G;
+    static const struct {
+        G::Quantity q;
+        const char *name;
+    } kEnergies[] = {{G::KINETIC, "kinetic"},     {G::INTERNAL, "internal"},
+                     {G::HOURGLASS, "hourglass"}, {G::TOTAL, "total"},
+                     {G::EXTERNAL_WORK, "external work"}};
+    const std::vector<G> &samples = health.Energies();
+    for (const auto &e : kEnergies) {
+        PlotSeries series;
+        series.name = e.name;
+        for (const G &s : samples)
+            if (s.Has(e.q))
+                series.points.push_back(PlotPoint{s.value[G::TIME], s.value[e.q]});
+        if (!series.points.empty())
+            data.energies.push_back(series);
+    }
+    for (const G &s : samples)
+        if (s.Has(G::ADDED_MASS))
+            data.addedMass.push_back(PlotPoint{s.value[G::TIME], s.value[G::ADDED_MASS]});
+    static const char *const kMarks[GlstatHealth::KINDS] = {"hourglass", "added mass",
+                                                            "energy ratio"};
+    for (int k = 0; k < GlstatHealth::KINDS; k++)
+        if (health.Checks().Tripped((GlstatHealth::Kind)k))
+            data.marks.push_back(PlotMark{health.Checks().FirstTime((GlstatHealth::Kind)k), kMarks[k]});
+    return data;
+}

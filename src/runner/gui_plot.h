@@ -8,6 +8,7 @@
 #include <string>
 #include <vector>
 
+#include "run/job_health.h"
 #include "runner/plot_view.h"
 
 class Fl_Box;
@@ -74,6 +75,11 @@ private:
     };
     std::vector<Entry> m_windows;
 };
+
+// What a plot of a job shows of its health: its time steps, the energies
+// and added mass its glstat gives, and where a check tripped.
+PlotData HealthPlot(const std::string &title, const std::string &folder, double endTime,
+                    const JobHealth &health);
 
 // Writes w x h pixels of depth bytes (3 RGB, 4 RGBA), rows stride bytes
 // apart, as a PNG at path: into a new file beside it, renamed over path once

@@ -82,6 +82,8 @@ JobMenu::Pick JobMenu::Popup(const State &state)
         items.push_back(
             item("&Report time and cycle (sw2)", FL_MENU_DIVIDER, encode(SENSE_SWITCH, 2)));
     }
+    if (state.rowPlots)
+        items.push_back(item("P&lots", FL_MENU_DIVIDER, encode(PLOTS, 1)));
     add_counts(&items, &labels, "Jobs at once", jobCounts, state.jobsAtOnce, JOBS_AT_ONCE);
     add_counts(&items, &labels, "Cores per job", coreCounts, state.cores, CORES);
     items.push_back(item("MPP solver through MPI", FL_MENU_TOGGLE | (state.mpp ? FL_MENU_VALUE : 0),

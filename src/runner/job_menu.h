@@ -12,8 +12,9 @@ public:
         bool mpp = false;  // the MPP solver runs through an MPI launcher
         bool notify = true;
         bool rowRunning = false;
+        bool rowPlots = false;  // the row's job has started: its plots can be shown
     };
-    enum What { NONE, JOBS_AT_ONCE, SENSE_SWITCH, NOTIFY, CORES, MPP };
+    enum What { NONE, JOBS_AT_ONCE, SENSE_SWITCH, NOTIFY, CORES, MPP, PLOTS };
     struct Pick {
         What what = NONE;
         // The count, the switch (1 to 4), or 1/0 for a setting turned on/off.

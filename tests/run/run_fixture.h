@@ -189,6 +189,10 @@ protected:
                          (stopAsked ? " stopped" : ""));
     }
     void ProgressChanged() override {}
+    void HealthTripped(int r, unsigned kinds) override
+    {
+        events.push_back("health " + std::to_string(r) + " " + std::to_string(kinds));
+    }
     void Message(const std::string &text) override { events.push_back(text); }
     void Alert(const std::string &text) override { events.push_back("alert " + text); }
     void RunEnded(const RunCounts &c) override

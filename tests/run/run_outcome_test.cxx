@@ -3,6 +3,7 @@
 // summary, the sense switches and Read.
 #include <signal.h>
 
+#include <algorithm>
 #include <chrono>
 #include <functional>
 
@@ -235,6 +236,39 @@ TEST_F(RunTest, TheSummaryCountsAcrossSubmitsAndWaitsForLateRows)
     ASSERT_TRUE(wait_end(30));
     EXPECT_EQ("Aborted", status(late));
     EXPECT_EQ("run ended 2 2", events.back());
+}
+
+// The solver's own end time wins over the deck's once it has written it;
+// its energies trip a check once, and are kept after the job ended.
+TEST_F(RunTest, TheJobsOwnFilesTellItsEndTimeAndHealth)
+{
+    home.write("jobs/case1.k", "*KEYWORD\n*CONTROL_TERMINATION\n0.02\n*END\n");
+    int r = add(jobs);
+    std::string alert;
+    run.Submit(setup, &alert);
+    ASSERT_TRUE(wait_idle());
+    EXPECT_DOUBLE_EQ(0.02, run.JobAt(r)->EndTime());
+    auto block = [](double t, double hourglass) {
+        char text[256];
+        snprintf(text, sizeof text,
+                 " time.....................   %.5E\n internal energy..........   1.00000E+02\n"
+                 " hourglass energy ........   %.5E\n total energy.............   1.00000E+02\n",
+                 t, hourglass);
+        return std::string(text);
+    };
+    home.write("jobs/d3hsp", "    termination time...............................    0.2400E+03\n");
+    home.write("jobs/glstat", block(1, 1) + block(2, 20) + block(3, 30));
+    run.Check();
+    EXPECT_DOUBLE_EQ(240, run.JobAt(r)->EndTime());
+    EXPECT_EQ(1, std::count(events.begin(), events.end(), "health 1 1"));
+    append(jobs + "glstat", block(4, 40) + block(5, 50));
+    run.Check();
+    EXPECT_EQ(1, std::count(events.begin(), events.end(), "health 1 1")) << "once a job and kind";
+    EXPECT_EQ(4u, run.HealthOf(r)->Energies().size());
+    end_job(jobs);
+    ASSERT_EQ("Finished", status(r));
+    ASSERT_NE(nullptr, run.HealthOf(r)) << "kept for its plot";
+    EXPECT_DOUBLE_EQ(2, run.HealthOf(r)->Checks().FirstTime(GlstatHealth::HOURGLASS));
 }
 
 // sw1 stops a job with a restart dump: the message names the newest one.
