@@ -105,6 +105,10 @@ public:
     // cb(grid, data) runs on a push of the right mouse button, once the
     // push has selected the row under it; the owner shows its menu there.
     void SetContextMenu(Fl_Callback *cb, void *data);
+    // cb(grid, data) runs when something is dragged onto the grid and
+    // dropped; Fl::event_text() then holds what was dropped. Without it the
+    // cells take drops as inputs do.
+    void SetDropHandler(Fl_Callback *cb, void *data);
 
     // The pointer shape the header cells last asked for (FL_CURSOR_DEFAULT
     // or FL_CURSOR_WE).
@@ -156,4 +160,6 @@ private:
     int m_nIndexRows;  // rows the index has room for
     Fl_Callback *m_contextCb = nullptr;
     void *m_contextData = nullptr;
+    Fl_Callback *m_dropCb = nullptr;
+    void *m_dropData = nullptr;
 };

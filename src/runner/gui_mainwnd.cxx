@@ -107,6 +107,7 @@ void guiMainWnd::InitWindow()
     for (int c = 0; c < 8; c++)
         m_grid->SetHeaderText(c, kHeaders[c]);
     m_grid->SetContextMenu(context_cb, this);
+    m_grid->SetDropHandler(drop_cb, this);
 
     m_bxLocTitle = make<Fl_Box>(4, 0, 110, 19, "LS-DYNA Location:");
     btnSinglePrecision = make<Fl_Round_Button>(7, 17, 120, 24, "Single Precision");

@@ -15,6 +15,7 @@
 #include "run/notifier.h"
 #include "run/run_settings.h"
 #include "run/running_job.h"
+#include "runner/open_queue.h"
 
 class Fl_Box;
 class Fl_Button;
@@ -248,4 +249,23 @@ private:
     void reap_later(pid_t pid);
     static void ReapChildren(void *data);
     std::vector<pid_t> m_orphans;
+
+    // Files from outside the window's dialogs: the command line, another
+    // wendle, a drop on the job table.
+public:
+    // Adds decks as "Add Dyn Job" adds them and restart dumps as "Add
+    // Restart Job" adds a dump alone, a slice at a time while the loop is
+    // idle, in the order given and after files handed over before. What is
+    // refused is said on the first status line, never in a box. submit
+    // presses Submit Jobs once the files are in.
+    void OpenFiles(const std::vector<std::string> &paths, bool submit);
+    bool IsOpening() const { return m_openQueue.Busy(); }
+    // The job table's drop: Fl::event_text() holds what was dropped.
+    static void drop_cb(Fl_Widget *w, void *data);
+    void real_drop_cb();
+
+private:
+    static bool open_one(const std::string &path, JobFileKind kind, std::string *why, void *data);
+    static void open_done(const OpenQueue::Refused &refused, bool submit, void *data);
+    OpenQueue m_openQueue{open_one, open_done, this};
 };
