@@ -1,6 +1,6 @@
 # Closing the real window — by the window manager or with Escape — writes the
 # settings file and the history log to the user's folder and ends with
-# status 0.
+# status 0. The first start in a fresh home builds no font cache there.
 source "$WENDLE_SOURCE_DIR/tests/support/e2e.sh"
 e2e_setup
 
@@ -25,6 +25,11 @@ e2e_wait_exit
 [ "$E2E_RC" = 0 ] || e2e_fail "exit status $E2E_RC after a window-manager close"
 [ "$(cat "$HOME/wendle.ini")" = "$expected" ] || e2e_fail "settings: $(cat "$HOME/wendle.ini")"
 [ -f "$HOME/wendle_history.log" ] || e2e_fail "no history log"
+# A system cache older than the font folders (fc-cache -s mends it) makes
+# every user build one of their own.
+for cache in "$XDG_CACHE_HOME/fontconfig" "$HOME/.fontconfig"; do
+    [ ! -e "$cache" ] || e2e_fail "a font cache was built in the home folder: $cache"
+done
 
 # Escape, typed into the window, closes it the same way.
 rm "$HOME/wendle_history.log"
