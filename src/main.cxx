@@ -53,7 +53,9 @@ int main(int argc, char **argv)
     request.files = cl.files;
     SingleInstance instance;
     std::string why;
-    std::string socket = SingleInstanceSocket(getenv("DISPLAY"), &why);
+    // Without a display the toolkit says so, and ends.
+    const char *display = getenv("DISPLAY");
+    std::string socket = display && *display ? SingleInstanceSocket(display, &why) : "";
     SingleInstance::Role role =
         socket.empty() ? SingleInstance::ALONE : instance.Start(socket, request, &why);
     if (role == SingleInstance::HANDED_OVER)
@@ -62,7 +64,7 @@ int main(int argc, char **argv)
         fprintf(stderr, "wendle: %s\n", why.c_str());
         return 1;
     }
-    if (role == SingleInstance::ALONE)
+    if (role == SingleInstance::ALONE && !why.empty())
         fprintf(stderr, "wendle: other wendle commands cannot hand files to this one: %s\n",
                 why.c_str());
 
