@@ -17,6 +17,9 @@ run=(xterm xfonts-base fontconfig)
 # site's choice, so running needs none).
 test=(libgtest-dev xvfb xauth xdotool x11-utils imagemagick desktop-file-utils procps
       dunst dbus libnotify-bin openmpi-bin)
+# The decks' MIME type in a private data folder, and xdg-open handing a deck
+# to Wendle through gio, as a desktop does.
+test+=(shared-mime-info xdg-utils libglib2.0-bin)
 fuzz=(clang libclang-rt-14-dev)
 # Only root can start the daemons; on a desktop, the packages alone would
 # leave system services behind.
@@ -44,20 +47,34 @@ if ! dpkg-query -W -f='${Status}' vim-tiny vim 2>/dev/null | grep -q 'install ok
     missing+=(vim-tiny)
 fi
 
-[ ${#missing[@]} -eq 0 ] && exit 0
+# The system's font cache must be newer than the font folders, or each
+# user's first start builds a cache in their home: xfonts-base, installed in
+# the same apt run, writes its fonts.dir files after fontconfig built the
+# cache. A font listing with a scratch home shows whether one would be built
+# (run by root, it brings the system's cache up to date itself).
+fonts_stale=
+if command -v fc-list >/dev/null 2>&1; then
+    scratch=$(mktemp -d)
+    HOME=$scratch XDG_CACHE_HOME=$scratch fc-list >/dev/null 2>&1 || true
+    [ -n "$(find "$scratch" -name '*cache*' -type f -print -quit)" ] && fonts_stale=yes
+    rm -rf "$scratch"
+fi
+
+[ ${#missing[@]} -eq 0 ] && [ -z "$fonts_stale" ] && exit 0
 
 if [ "$(id -u)" -eq 0 ]; then
     as_root=()
 elif command -v sudo >/dev/null 2>&1; then
     as_root=(sudo)
 else
-    echo "These Debian packages are missing: ${missing[*]}" >&2
-    echo "Installing them needs root. Either run this command as root, or, as root, run" >&2
+    [ ${#missing[@]} -eq 0 ] || echo "These Debian packages are missing: ${missing[*]}" >&2
+    [ -z "$fonts_stale" ] || echo "The system's font cache is out of date (fc-cache -s mends it)." >&2
+    echo "That needs root. Either run this command as root, or, as root, run" >&2
     echo "    apt-get install sudo && adduser $(id -un) sudo" >&2
     echo "then log in again and repeat it." >&2
     exit 1
 fi
-echo "Installing: ${missing[*]}"
+[ ${#missing[@]} -eq 0 ] || echo "Installing: ${missing[*]}"
 # sudo drops the caller's environment, so the setting goes on its command line.
 apt=("${as_root[@]}" env DEBIAN_FRONTEND=noninteractive apt-get)
 # sudo marks a user's first use with a file in the home folder; a run of
@@ -68,7 +85,14 @@ if [ ${#as_root[@]} -gt 0 ]; then
     [ -e "$marker" ] && marker=
 fi
 rc=0
-{ "${apt[@]}" update -qq && "${apt[@]}" install -y --no-install-recommends "${missing[@]}"; } || rc=$?
+if [ ${#missing[@]} -gt 0 ]; then
+    { "${apt[@]}" update -qq && "${apt[@]}" install -y --no-install-recommends "${missing[@]}"; } ||
+        rc=$?
+fi
+# After the packages' own scripts, which may have changed the font folders.
+if [ $rc -eq 0 ] && command -v fc-cache >/dev/null 2>&1; then
+    "${as_root[@]}" fc-cache -s || rc=$?
+fi
 if [ -n "$marker" ] && [ -f "$marker" ] && ! [ -s "$marker" ]; then
     rm -f "$marker"
 fi

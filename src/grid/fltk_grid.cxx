@@ -208,7 +208,27 @@ int Fl_Fltkgrid::handle(int event)
             return 1;
         }
     }
+    // A drop is the table's, not the cell's under the pointer: the drag is
+    // taken here, and the paste that follows its release comes here.
+    if (m_dropCb) {
+        switch (event) {
+        case FL_DND_ENTER:
+        case FL_DND_DRAG:
+        case FL_DND_LEAVE:
+        case FL_DND_RELEASE:
+            return 1;
+        case FL_PASTE:
+            m_dropCb(this, m_dropData);
+            return 1;
+        }
+    }
     return Fl_Group::handle(event);
+}
+
+void Fl_Fltkgrid::SetDropHandler(Fl_Callback *cb, void *data)
+{
+    m_dropCb = cb;
+    m_dropData = data;
 }
 
 void Fl_Fltkgrid::SetContextMenu(Fl_Callback *cb, void *data)

@@ -112,6 +112,10 @@ public:
     // cb(grid, data) runs on a push of the right mouse button, once the
     // push has selected the row under it; the owner shows its menu there.
     void SetContextMenu(Fl_Callback *cb, void *data);
+    // cb(grid, data) runs when something is dragged onto the grid and
+    // dropped; Fl::event_text() then holds what was dropped. Without it the
+    // cells take drops as inputs do.
+    void SetDropHandler(Fl_Callback *cb, void *data);
 
     // The pointer shape the header cells last asked for (FL_CURSOR_DEFAULT
     // or FL_CURSOR_WE).
@@ -168,4 +172,6 @@ private:
     void *m_contextData = nullptr;
     void (*m_editCb)(int row, int col, void *data) = nullptr;
     void *m_editData = nullptr;
+    Fl_Callback *m_dropCb = nullptr;
+    void *m_dropData = nullptr;
 };

@@ -163,8 +163,12 @@ void Run::ensure_idle()
 
 int Run::Submit(const RunSetup &setup, std::string *alert)
 {
-    if (m_active)
+    // During a run the queued rows are the run's already; free slots (of
+    // several jobs at once) take them now.
+    if (m_active) {
+        advance();
         return 0;
+    }
     int first = m_queue.Find(JobState::Queued);
     if (!first)
         return 0;

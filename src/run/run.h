@@ -65,9 +65,10 @@ public:
     Run(const Run &) = delete;
     Run &operator=(const Run &) = delete;
 
-    // Submit Jobs: 1 the run started, 0 nothing to do (a run is going, or
-    // no row is queued), -1 with *alert naming the precision whose solver
-    // path is empty (nothing has changed then).
+    // Submit Jobs: 1 the run started, 0 nothing to do (no row is queued, or
+    // a run is going: its free slots take queued rows), -1 with *alert
+    // naming the precision whose solver path is empty (nothing has changed
+    // then).
     int Submit(const RunSetup &setup, std::string *alert);
     bool Active() const { return m_active; }
     RunCounts Counts() const;

@@ -131,6 +131,7 @@ void guiMainWnd::InitWindow()
         m_grid->SetHeaderText(c, kHeaders[c]);
     m_grid->SetContextMenu(context_cb, this);
     m_grid->SetEditCallback(cell_edited, this);
+    m_grid->SetDropHandler(drop_cb, this);
 
     m_bxLocTitle = make<Fl_Box>(kLocTitle, W, "LS-DYNA Location:");
     btnSinglePrecision = make<Fl_Round_Button>(kSingle, W, "Single Precision");

@@ -6,6 +6,7 @@
 #include <FL/Fl_Window.H>
 
 #include <string>
+#include <vector>
 
 #include "foundation/comfunction.h"
 #include "run/notifier.h"
@@ -13,6 +14,7 @@
 #include "run/run.h"
 #include "run/run_settings.h"
 #include "runner/gui_plot.h"
+#include "runner/open_queue.h"
 
 class Fl_Box;
 class Fl_Button;
@@ -108,6 +110,18 @@ public:
     // The job table's menu, for the row under the pointer (0: none).
     void real_context_cb(int row);
 
+    // Files from outside the window's dialogs: the command line, another
+    // wendle, a drop on the job table. Decks are added as "Add Dyn Job"
+    // adds them and restart dumps as "Add Restart Job" adds a dump alone, a
+    // slice at a time while the loop is idle, in the order given and after
+    // files handed over before. What is refused is said on the first status
+    // line, never in a box. submit presses Submit Jobs once the files are in.
+    void OpenFiles(const std::vector<std::string> &paths, bool submit);
+    bool IsOpening() const { return m_openQueue.Busy(); }
+    // The job table's drop: Fl::event_text() holds what was dropped.
+    static void drop_cb(Fl_Widget *w, void *data);
+    void real_drop_cb();
+
     char m_szXterm[256];
     char m_szUsrProfile[USER_DIR_SIZE];
     Fl_Fltkgrid *m_grid;
@@ -165,4 +179,7 @@ private:
     Notifier m_notifier;
     PlotWindows m_plots;
     std::string m_held[2];  // messages holding the status lines
+    static bool open_one(const std::string &path, JobFileKind kind, std::string *why, void *data);
+    static void open_done(const OpenQueue::Refused &refused, bool submit, void *data);
+    OpenQueue m_openQueue{open_one, open_done, this};
 };

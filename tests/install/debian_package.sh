@@ -30,6 +30,12 @@ for want in libc6 libfltk1.3 libstdc++6 xterm fontconfig 'vim-tiny | vim'; do
 done
 [ "$(field Recommends)" = "xfonts-base, libnotify-bin" ] || fail "Recommends '$(field Recommends)'"
 [ "$(field Suggests)" = slurm-client ] || fail "Suggests '$(field Suggests)'"
+# No maintainer script: Debian's triggers rebuild the menu and MIME caches,
+# and the package's own has the font cache brought up to date.
+control=$(dpkg-deb --ctrl-tarfile "$deb" | tar -t | sed -n 's|^\./\(.\)|\1|p' | sort | paste -sd' ')
+[ "$control" = "control md5sums triggers" ] || fail "control files: $control"
+dpkg-deb --info "$deb" triggers | grep -qx 'activate-noawait /usr/share/fonts' ||
+    fail "the package does not bring the font cache up to date"
 
 # --- What dpkg-deb --contents holds: everything under /usr. ---
 dpkg-deb --contents "$deb" | awk '{ print $1, $6 }' >"$work/contents"
@@ -38,6 +44,7 @@ has() { grep -qxF -e "$1 ./usr/$2" "$work/contents" || fail "the package has no 
 has $exe bin/wendle
 has $exe bin/wendle-srun
 has $file share/applications/wendle.desktop
+has $file share/mime/packages/wendle-keyword.xml
 has $file share/icons/hicolor/48x48/apps/wendle.png
 has $file share/icons/hicolor/scalable/apps/wendle.svg
 has $file share/man/man1/wendle.1.gz
@@ -56,7 +63,22 @@ dpkg-deb -x "$deb" "$root"
 desktop="$root/usr/share/applications/wendle.desktop"
 desktop-file-validate "$desktop" || fail "menu entry rejected by desktop-file-validate"
 exec_line=$(sed -n 's/^Exec=//p' "$desktop")
-[ -x "$root/usr/bin/$exec_line" ] || fail "the menu entry's command '$exec_line' is not in /usr/bin"
+[ "$exec_line" = "wendle %F" ] || fail "the menu entry runs '$exec_line'"
+[ -x "$root/usr/bin/${exec_line% *}" ] || fail "the menu entry's command is not in /usr/bin"
+# Installed where a desktop looks (a folder of the test's own), decks open with Wendle.
+data="$work/data"
+mkdir -p "$data/mime/packages" "$data/applications"
+cp "$root/usr/share/mime/packages/wendle-keyword.xml" "$data/mime/packages/"
+cp "$desktop" "$data/applications/"
+desk=(env XDG_DATA_HOME="$data" XDG_CONFIG_HOME="$work" XDG_CURRENT_DESKTOP=GNOME)
+"${desk[@]}" update-mime-database "$data/mime"
+"${desk[@]}" update-desktop-database "$data/applications"
+printf '$ plate\n' >"$work/plate.k"
+printf '*KEYWORD\n' >"$work/deck.inp"
+query() { "${desk[@]}" xdg-mime query "$@"; }
+found="$(query filetype "$work/plate.k") $(query filetype "$work/deck.inp")"
+found+=" $(query default text/x-lsdyna-keyword)"
+[ "$found" = "text/x-lsdyna-keyword text/x-lsdyna-keyword wendle.desktop" ] || fail "decks: $found"
 for page in wendle wendle-srun; do
     zcat "$root/usr/share/man/man1/$page.1.gz" | grep -q "^\.TH ${page^^} 1 .*\"Wendle $version\"" ||
         fail "manual page $page.1.gz has no title for version $version"

@@ -12,7 +12,8 @@ cmake --install "$WENDLE_BUILD_DIR" --prefix "$prefix" >/dev/null
 desktop="$prefix/share/applications/wendle.desktop"
 [ -f "$desktop" ] || fail "no menu entry"
 desktop-file-validate "$desktop" || fail "menu entry rejected by desktop-file-validate"
-grep -qx 'Exec=wendle' "$desktop" || fail "menu entry does not start wendle"
+grep -qx 'Exec=wendle %F' "$desktop" || fail "menu entry does not start wendle with the files"
+[ -f "$prefix/share/mime/packages/wendle-keyword.xml" ] || fail "no MIME type for decks"
 grep -qx 'Icon=wendle' "$desktop" || fail "menu entry names another icon"
 
 svg="$prefix/share/icons/hicolor/scalable/apps/wendle.svg"
