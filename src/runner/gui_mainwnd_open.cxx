@@ -42,7 +42,7 @@ bool guiMainWnd::open_one(const std::string &path, JobFileKind kind, std::string
     guiMainWnd *w = static_cast<guiMainWnd *>(data);
     JobFileTexts t;
     bool deck = kind == JOB_FILE_DECK;
-    if (!SplitJobFile(path, deck, &t, why))
+    if (SplitJobFile(path, deck, &t, why) != 1)
         return false;
     w->m_queue.Add(deck ? w->NewJob(JobKind::Deck, path, "", t.size)
                         : w->NewJob(JobKind::RestartFromDump, "", path, t.size));

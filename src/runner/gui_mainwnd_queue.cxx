@@ -12,16 +12,13 @@
 #include <FL/fl_ask.H>
 
 #include <cstdio>
-#include <cstdlib>
 #include <cstring>
-#include <fcntl.h>
-#include <sys/stat.h>
-#include <unistd.h>
 
 #include "dialogs/openfiledialog.h"
 #include "grid/fltk_grid.h"
 #include "runner/gui_about.h"
 #include "runner/gui_restart.h"
+#include "runner/job_file.h"
 
 namespace {
 
@@ -41,44 +38,18 @@ int ask(const char *question)
 int guiMainWnd::GetFileInfo(int mode, const char *path, char *name, char *folder, char *type,
                             char *size)
 {
-    char base[FILE_INFO_SIZE];
-    int n = snprintf(base, sizeof base, "%s", path);
-    if (n < 0 || n >= (int)sizeof base) {
-        fl_alert("Read file failed!\n");
+    JobFileTexts t;
+    std::string why;
+    int got = SplitJobFile(path, mode == 1, &t, &why);
+    if (got != 1) {
+        fl_alert(got == 0 ? "The file read is not a *.k file!\n" : "Read file failed!\n");
         return 0;
     }
-    char *slash = strrchr(base, '/');
-    if (mode == 1) {
-        // The type is the file's own: a "." in a folder's name would make
-        // the folder's tail a type and the job run in the parent folder.
-        char *dot = strrchr(base, '.');
-        if (!dot || (slash && dot < slash)) {
-            fl_alert("The file read is not a *.k file!\n");
-            return 0;
-        }
-        snprintf(type, FILE_INFO_SIZE, "%s", dot + 1);
-        *dot = '\0';
-    }
-    if (!slash) {
-        fl_alert("The file read is not a *.k file!\n");
-        return 0;
-    }
-    snprintf(name, FILE_INFO_SIZE, "%s", slash + 1);
-    slash[1] = '\0';
-    snprintf(folder, FILE_INFO_SIZE, "%s", base);
-
-    // Without blocking: a FIFO named like a deck would wait for a writer
-    // for ever. Only a regular file is a job file.
-    int fd = open(path, O_RDONLY | O_NONBLOCK | O_CLOEXEC);
-    struct stat st;
-    bool ok = fd >= 0 && fstat(fd, &st) == 0 && S_ISREG(st.st_mode);
-    if (fd >= 0)
-        close(fd);
-    if (!ok) {
-        fl_alert("Read file failed!\n");
-        return 0;
-    }
-    snprintf(size, FILE_INFO_SIZE, "%lldK", (long long)st.st_size / 1024);
+    // A path of at most 255 characters has parts that fit.
+    snprintf(name, FILE_INFO_SIZE, "%s", t.name.c_str());
+    snprintf(folder, FILE_INFO_SIZE, "%s", t.folder.c_str());
+    snprintf(type, FILE_INFO_SIZE, "%s", t.type.c_str());
+    snprintf(size, FILE_INFO_SIZE, "%s", t.size.c_str());
     return 1;
 }
 

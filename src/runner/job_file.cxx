@@ -133,11 +133,11 @@ JobFileKind ClassifyJobFile(const std::string &path, std::string *why)
     return JOB_FILE_DECK;
 }
 
-bool SplitJobFile(const std::string &path, bool deck, JobFileTexts *out, std::string *why)
+int SplitJobFile(const std::string &path, bool deck, JobFileTexts *out, std::string *why)
 {
     if (path.size() > JOB_PATH_MAX) {
         *why = "its path is longer than " + std::to_string(JOB_PATH_MAX) + " characters";
-        return false;
+        return -1;
     }
     size_t slash = path.rfind('/');
     std::string base = path;
@@ -146,14 +146,14 @@ bool SplitJobFile(const std::string &path, bool deck, JobFileTexts *out, std::st
         size_t dot = path.rfind('.');
         if (dot == std::string::npos || (slash != std::string::npos && dot < slash)) {
             *why = "its name has no extension";
-            return false;
+            return 0;
         }
         out->type = path.substr(dot + 1);
         base = path.substr(0, dot);
     }
     if (slash == std::string::npos) {
         *why = "no folder in its path";
-        return false;
+        return 0;
     }
     out->name = base.substr(slash + 1);
     out->folder = base.substr(0, slash + 1);
@@ -162,14 +162,14 @@ bool SplitJobFile(const std::string &path, bool deck, JobFileTexts *out, std::st
     struct stat st;
     if (fd < 0) {
         *why = strerror(errno);
-        return false;
+        return -1;
     }
     bool ok = fstat(fd, &st) == 0 && S_ISREG(st.st_mode);
     close(fd);
     if (!ok) {
         *why = "not a regular file";
-        return false;
+        return -1;
     }
     out->size = std::to_string((long long)st.st_size / 1024) + "K";
-    return true;
+    return 1;
 }

@@ -24,7 +24,8 @@ struct JobFileTexts {
     std::string size;    // whole kilobytes, "%lldK"
 };
 
-// Splits path as the dialogs' commands do (deck: a type is split off).
-// false, with why, when the path is longer than JOB_PATH_MAX, has no "/",
-// (deck) has no "." in the file's own name, or is no readable regular file.
-bool SplitJobFile(const std::string &path, bool deck, JobFileTexts *out, std::string *why);
+// Splits path as the dialogs' commands do (deck: a type is split off): 1;
+// 0 with why when the path has no "/" or (deck) no "." in the file's own
+// name; -1 with why when it is longer than JOB_PATH_MAX or no readable
+// regular file.
+int SplitJobFile(const std::string &path, bool deck, JobFileTexts *out, std::string *why);
