@@ -18,6 +18,17 @@ inline bool line_keeps(unsigned char c)
     return !((c < 32 && c != '\t') || c == 127);
 }
 
+// A blank and a decimal digit as the solver's files have them, whatever the
+// locale.
+inline bool line_blank(char c)
+{
+    return c == ' ' || c == '\t';
+}
+inline bool line_digit(char c)
+{
+    return c >= '0' && c <= '9';
+}
+
 // Reads one line into string (at least READ_LINE_MAX + 1 bytes): control
 // characters other than TAB are dropped, the line is cut after
 // READ_LINE_MAX characters and the rest of it skipped. 1 when a newline

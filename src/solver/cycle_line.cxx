@@ -5,24 +5,16 @@
 #include <cstring>
 #include <string>
 
+#include "foundation/comfunction.h"
+
 namespace {
 
 // A cycle number of more digits would not fit.
 const int kCycleDigits = 18;
 
-inline bool is_digit(char c)
-{
-    return c >= '0' && c <= '9';
-}
-
-inline bool is_blank(char c)
-{
-    return c == ' ' || c == '\t';
-}
-
 const char *skip_blanks(const char *p, const char *end)
 {
-    while (p < end && is_blank(*p))
+    while (p < end && line_blank(*p))
         p++;
     return p;
 }
@@ -48,15 +40,15 @@ long long days_since_2000(int y, int m, int d)
 // "mm/dd/yy hh:mm:ss" ending the line, after a blank; -1 when there is none.
 long long line_stamp(const char *from, const char *end)
 {
-    while (end > from && is_blank(end[-1]))
+    while (end > from && line_blank(end[-1]))
         end--;
     const char shape[] = "00/00/00 00:00:00";
     const size_t len = sizeof shape - 1;
-    if ((size_t)(end - from) < len + 1 || !is_blank(end[-(long)len - 1]))
+    if ((size_t)(end - from) < len + 1 || !line_blank(end[-(long)len - 1]))
         return -1;
     const char *p = end - len;
     for (size_t i = 0; i < len; i++)
-        if (shape[i] == '0' ? !is_digit(p[i]) : p[i] != shape[i])
+        if (shape[i] == '0' ? !line_digit(p[i]) : p[i] != shape[i])
             return -1;
     int mon = two_digits(p), day = two_digits(p + 3), year = two_digits(p + 6);
     int h = two_digits(p + 9), min = two_digits(p + 12), s = two_digits(p + 15);
@@ -82,7 +74,7 @@ const char *ScanReal(const char *p, const char *end, double *value)
             point = true;
             continue;
         }
-        if (!is_digit(*p))
+        if (!line_digit(*p))
             break;
         if (zeros == digits && *p == '0')
             zeros++;
@@ -99,7 +91,7 @@ const char *ScanReal(const char *p, const char *end, double *value)
         if (p < end && (*p == '+' || *p == '-'))
             p++;
         int n = 0;
-        for (; p < end && is_digit(*p) && n <= 3; p++, n++)
+        for (; p < end && line_digit(*p) && n <= 3; p++, n++)
             exp = exp * 10 + (*p - '0');
         if (n == 0 || n > 3)
             return nullptr;
@@ -132,33 +124,33 @@ bool ParseCycleLine(const char *line, CycleLine *out)
 {
     // Nearly every other line fails one of the first two tests.
     const char *p = line;
-    while (is_blank(*p))
+    while (line_blank(*p))
         p++;
-    if (!is_digit(*p))
+    if (!line_digit(*p))
         return false;
     const char *end = p + strlen(p);
     long long cycle = 0;
     int n = 0;
-    for (; is_digit(*p); p++) {
+    for (; line_digit(*p); p++) {
         if (++n > kCycleDigits)
             return false;
         cycle = cycle * 10 + (*p - '0');
     }
-    if (!is_blank(*p))
+    if (!line_blank(*p))
         return false;
     p = skip_blanks(p, end);
-    if (p[0] != 't' || !is_blank(p[1]))
+    if (p[0] != 't' || !line_blank(p[1]))
         return false;
     double t, dt;
     p = ScanReal(skip_blanks(p + 1, end), end, &t);
-    if (!p || !is_blank(*p))
+    if (!p || !line_blank(*p))
         return false;
     p = skip_blanks(p, end);
-    if (p[0] != 'd' || p[1] != 't' || !is_blank(p[2]))
+    if (p[0] != 'd' || p[1] != 't' || !line_blank(p[2]))
         return false;
     p = ScanReal(skip_blanks(p + 2, end), end, &dt);
     // The event must follow: a line cut inside dt's number is no cycle line.
-    if (!p || !is_blank(*p) || skip_blanks(p, end) == end)
+    if (!p || !line_blank(*p) || skip_blanks(p, end) == end)
         return false;
     out->cycle = cycle;
     out->t = t;

@@ -4,16 +4,8 @@
 
 #include <cstring>
 
+#include "foundation/comfunction.h"
 #include "solver/cycle_line.h"
-
-namespace {
-
-inline bool is_blank(char c)
-{
-    return c == ' ' || c == '\t';
-}
-
-} // namespace
 
 std::string D3hspPathFor(const std::string &messageFile)
 {
@@ -32,16 +24,16 @@ bool ParseTerminationTime(const char *line, double *value)
 {
     const char words[] = "termination time";
     const char *p = line;
-    while (is_blank(*p))
+    while (line_blank(*p))
         p++;
     if (strncasecmp(p, words, sizeof words - 1) != 0)
         return false;
     p += sizeof words - 1;
     bool dot = false;
-    for (; *p == '.' || is_blank(*p); p++)
+    for (; *p == '.' || line_blank(*p); p++)
         dot = dot || *p == '.';
     const char *end = p + strlen(p);
-    while (end > p && is_blank(end[-1]))
+    while (end > p && line_blank(end[-1]))
         end--;
     double v;
     if (!dot || p == end || ScanReal(p, end, &v) != end || !(v > 0))

@@ -11,6 +11,7 @@
 #include <cstring>
 #include <utility>
 
+#include "foundation/comfunction.h"
 #include "solver/cycle_line.h"
 
 namespace {
@@ -27,11 +28,6 @@ const size_t kMaxCards = 4096;
 const int kMaxFiles = 256;
 const int kFieldWidth = 10;
 const int kFields = 8;
-
-inline bool is_blank(char c)
-{
-    return c == ' ' || c == '\t';
-}
 
 inline char ascii_upper(char c)
 {
@@ -53,9 +49,9 @@ bool same_keyword(const char *line, int len, const char *word)
 // [*from, *to) without the blanks around it.
 void trim(const char **from, const char **to)
 {
-    while (*from < *to && is_blank(**from))
+    while (*from < *to && line_blank(**from))
         (*from)++;
-    while (*to > *from && is_blank((*to)[-1]))
+    while (*to > *from && line_blank((*to)[-1]))
         (*to)--;
 }
 
@@ -157,7 +153,7 @@ void EndTimeCards::Add(Card::Kind kind, char type, std::string name, std::string
 
 void EndTimeCards::Keyword(const char *line, int len)
 {
-    while (len > 0 && is_blank(line[len - 1]))
+    while (len > 0 && line_blank(line[len - 1]))
         len--;
     static const struct {
         const char *word;

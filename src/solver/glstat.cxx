@@ -6,6 +6,7 @@
 #include <cmath>
 #include <cstring>
 
+#include "foundation/comfunction.h"
 #include "solver/cycle_line.h"
 
 namespace {
@@ -36,19 +37,9 @@ const double kAddedMassPercent = 5.0;
 const double kRatioBand = 0.10;
 const double kNearZeroInitial = 0.01;
 
-inline bool is_blank(char c)
-{
-    return c == ' ' || c == '\t';
-}
-
-inline bool is_digit(char c)
-{
-    return c >= '0' && c <= '9';
-}
-
 inline bool in_number(char c)
 {
-    return is_digit(c) || c == '.' || c == '+' || c == '-' || c == 'E' || c == 'e' || c == 'D' ||
+    return line_digit(c) || c == '.' || c == '+' || c == '-' || c == 'E' || c == 'e' || c == 'D' ||
            c == 'd';
 }
 
@@ -59,7 +50,7 @@ void words_of(const char *p, const char *end, char *out)
     char *o = out;
     for (; p < end; p++) {
         char c = *p;
-        if (c == '.' || is_blank(c)) {
+        if (c == '.' || line_blank(c)) {
             if (o > out && o[-1] != ' ')
                 *o++ = ' ';
             continue;
@@ -74,7 +65,7 @@ void words_of(const char *p, const char *end, char *out)
 // "dt of cycle ... is controlled by ...": a new block begins.
 bool starts_block(const char *line)
 {
-    while (is_blank(*line))
+    while (line_blank(*line))
         line++;
     if ((*line | 0x20) != 'd')
         return false;
@@ -89,7 +80,7 @@ bool ParseGlstatLine(const char *line, GlstatSample::Quantity *q, double *value)
 {
     size_t len = strnlen(line, READ_LINE_MAX);
     const char *end = line + len;
-    while (end > line && is_blank(end[-1]))
+    while (end > line && line_blank(end[-1]))
         end--;
     const char *from = end;
     while (from > line && in_number(from[-1]))
@@ -99,7 +90,7 @@ bool ParseGlstatLine(const char *line, GlstatSample::Quantity *q, double *value)
     double v = 0;
     const char *at = from;
     for (; at < end; at++)
-        if ((is_digit(*at) || *at == '+' || *at == '-') && ScanReal(at, end, &v) == end)
+        if ((line_digit(*at) || *at == '+' || *at == '-') && ScanReal(at, end, &v) == end)
             break;
     if (at == end)
         return false;

@@ -8,13 +8,7 @@
 # end of each run give one notice each.
 source "$WENDLE_SOURCE_DIR/tests/support/e2e.sh"
 e2e_setup
-notices="$WENDLE_SOURCE_DIR/tests/support/notify-service.sh"
-service="$E2E_DIR/notices"
-mkdir -p "$service"
-"$notices" run "$service" &
-e2e_on_exit() { "$notices" stop "$service"; }
-DBUS_SESSION_BUS_ADDRESS=$("$notices" ready "$service") || e2e_fail "no notification service"
-export DBUS_SESSION_BUS_ADDRESS
+e2e_notices
 
 jobs="$HOME/jobs"
 mkdir -p "$jobs"
@@ -68,7 +62,7 @@ e2e_close_with_history "$expected"
 expected="Wendle: bad.k aborted
 Wendle: the run has ended
 Wendle: the run has ended"
-got=$("$notices" summaries "$service")
+got=$(e2e_notices_seen)
 [ "$got" = "$expected" ] || e2e_fail "notices: $got"
 e2e_check_sanitizers
 echo PASS

@@ -58,6 +58,19 @@ e2e_setup() {
     export DBUS_SESSION_BUS_ADDRESS="unix:path=$E2E_DIR/no-bus"
 }
 
+# A private notification service on the test's X server and session bus,
+# stopped with the test; e2e_notices_seen prints the summaries it received.
+e2e_notices() {
+    E2E_NOTICES="$E2E_DIR/notices"
+    mkdir -p "$E2E_NOTICES"
+    "$WENDLE_SOURCE_DIR/tests/support/notify-service.sh" run "$E2E_NOTICES" &
+    e2e_on_exit() { "$WENDLE_SOURCE_DIR/tests/support/notify-service.sh" stop "$E2E_NOTICES"; }
+    DBUS_SESSION_BUS_ADDRESS=$("$WENDLE_SOURCE_DIR/tests/support/notify-service.sh" ready \
+        "$E2E_NOTICES") || e2e_fail "no notification service"
+    export DBUS_SESSION_BUS_ADDRESS
+}
+e2e_notices_seen() { "$WENDLE_SOURCE_DIR/tests/support/notify-service.sh" summaries "$E2E_NOTICES"; }
+
 # Starts the program in the background (from folder $1, default HOME) and
 # waits for its main window; sets E2E_WIN.
 e2e_start() {
