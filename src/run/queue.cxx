@@ -193,6 +193,63 @@ void Queue::SetMb(int row, const std::string &mb) { Set(row, &Job::mb, mb); }
 void Queue::SetSec(int row, const std::string &sec) { Set(row, &Job::sec, sec); }
 void Queue::SetAutoMemory(int row, bool on) { Set(row, &Job::autoMemory, on); }
 
+void Queue::SetTerminal(int row, pid_t pid, long long start, const std::string &msgMark)
+{
+    Job &job = m_jobs[(size_t)row - 1];
+    job.terminal = pid;
+    job.terminalStart = start;
+    job.msgMark = msgMark;
+    Changed(row, row);
+}
+
+void Queue::SetLogged(int row) { Set(row, &Job::logged, true); }
+
+const Job *Queue::DepartedJob(int id) const
+{
+    for (const Job &job : m_departed)
+        if (job.id == id)
+            return &job;
+    return nullptr;
+}
+
+void Queue::DepartedChanged()
+{
+    for (QueueListener *l : m_listeners)
+        l->DepartedChanged();
+}
+
+void Queue::Depart(int row)
+{
+    if (row < 1 || row > Rows())
+        return;
+    m_departed.push_back(At(row));
+    Remove(row);
+}
+
+int Queue::AddDeparted(Job job)
+{
+    job.id = m_nextId++;
+    m_departed.push_back(std::move(job));
+    DepartedChanged();
+    return m_departed.back().id;
+}
+
+void Queue::EndDeparted(int id, JobState state)
+{
+    for (Job &job : m_departed)
+        if (job.id == id)
+            job.state = state;
+    DepartedChanged();
+}
+
+void Queue::Forget(int id)
+{
+    m_departed.erase(std::remove_if(m_departed.begin(), m_departed.end(),
+                                    [id](const Job &job) { return job.id == id; }),
+                     m_departed.end());
+    DepartedChanged();
+}
+
 void Queue::Listen(QueueListener *listener)
 {
     m_listeners.push_back(listener);

@@ -2,6 +2,8 @@
 // The table widget only shows them; every change goes through this object,
 // which tells its listeners.
 #pragma once
+#include <sys/types.h>
+
 #include <string>
 #include <vector>
 
@@ -21,6 +23,16 @@ struct Job {
     // the job is queued.
     bool autoMemory = false;
     std::string msgFile;  // the message file, fixed when the job started
+    // The started job's terminal: its pid and that process's start time
+    // (clock ticks after boot), which tell it from a later process given
+    // the same pid; 0 before it starts.
+    pid_t terminal = 0;
+    long long terminalStart = 0;
+    // The message file as it was just before the job started (device,
+    // inode, size, time), so that what an earlier run left is told from
+    // what this one wrote. Empty when there was none.
+    std::string msgMark;
+    bool logged = false;  // its line is in the history log
 };
 
 // The row's texts, as the table shows them and the history log writes them.
@@ -57,6 +69,8 @@ public:
     // Rows below it have moved up one.
     virtual void RowRemoved(int row) = 0;
     virtual void RowsChanged(int first, int last) = 0;
+    // A job that left the table changed, or was forgotten.
+    virtual void DepartedChanged() {}
 };
 
 class Queue {
@@ -83,6 +97,21 @@ public:
     void SetMb(int row, const std::string &mb);
     void SetSec(int row, const std::string &sec);
     void SetAutoMemory(int row, bool on);
+    void SetTerminal(int row, pid_t pid, long long start, const std::string &msgMark);
+    void SetLogged(int row);
+
+    // Jobs that left the table (Reset) while their terminal ran on: unseen,
+    // followed until the terminal ends, and kept until their line is in
+    // the history log.
+    const std::vector<Job> &Departed() const { return m_departed; }
+    // The departed job with this id, or null.
+    const Job *DepartedJob(int id) const;
+    // The row leaves the table; its job is kept among the departed.
+    void Depart(int row);
+    // Appends a departed job with a new id; returns the id.
+    int AddDeparted(Job job);
+    void EndDeparted(int id, JobState state);
+    void Forget(int id);
 
     void Listen(QueueListener *listener);
     void Unlisten(QueueListener *listener);
@@ -91,7 +120,10 @@ private:
     void Changed(int first, int last);
     template <class T> void Set(int row, T Job::*field, const T &value);
 
+    void DepartedChanged();
+
     std::vector<Job> m_jobs;
+    std::vector<Job> m_departed;
     int m_nextId = 1;
     std::vector<QueueListener *> m_listeners;
 };

@@ -2,6 +2,7 @@
 
 #include <FL/Fl.H>
 
+#include <sys/stat.h>
 #include <sys/wait.h>
 #include <time.h>
 #include <unistd.h>
@@ -36,6 +37,20 @@ double monotonic()
     struct timespec ts;
     clock_gettime(CLOCK_MONOTONIC, &ts);
     return (double)ts.tv_sec + (double)ts.tv_nsec / 1e9;
+}
+
+// The message file as it is now: what tells a file its run never touched
+// from one it wrote. Empty when there is none.
+std::string file_mark(const std::string &path)
+{
+    struct stat st;
+    if (path.empty() || stat(path.c_str(), &st) != 0)
+        return "";
+    return std::to_string((unsigned long long)st.st_dev) + ":" +
+           std::to_string((unsigned long long)st.st_ino) + ":" +
+           std::to_string((long long)st.st_size) + ":" +
+           std::to_string((long long)st.st_mtim.tv_sec) + "." +
+           std::to_string((long long)st.st_mtim.tv_nsec);
 }
 
 size_t share_of(size_t jobs)
@@ -86,11 +101,11 @@ int Run::slots() const
     return m_settings.Jobs();
 }
 
-int Run::attached() const
+int Run::attached(bool stoppedToo) const
 {
     int n = 0;
     for (auto &job : m_jobs)
-        if (m_queue.RowOf(job->Id()))
+        if (m_queue.RowOf(job->Id()) && (stoppedToo || !job->m_emptyStop))
             n++;
     return n;
 }
@@ -190,8 +205,9 @@ int Run::Submit(const RunSetup &setup, std::string *alert)
     m_stopping = false;
     m_summarized = false;
     // No pause before the first job; a folder still busy with a terminal
-    // from before a Reset holds its rows until it ends.
-    if (int r = next_startable())
+    // from before a Reset holds its rows until it ends, and jobs followed
+    // since the program started fill their slots.
+    if (int r = attached() < slots() ? next_startable() : 0)
         start(r);
     else
         ensure_tick();
@@ -209,7 +225,18 @@ void Run::start(int row)
         return;
     m_queue.SetState(row, JobState::Running);
     m_observer.JobStarted(row);
+    m_jobs.push_back(std::unique_ptr<RunningJob>(new RunningJob(job.id, plan_of(job))));
+    RunningJob *started = m_jobs.back().get();
+    // The message name is fixed now, before the solver can touch its file.
+    // A deck read before is known at once; a big one is read in slices.
+    if (started->ScanDeck(m_deckNames, kSliceBytes))
+        launch(started);
+    else
+        ensure_idle();
+}
 
+RunningJob::Launch Run::plan_of(const Job &job) const
+{
     RunningJob::Launch plan;
     plan.solver = job.precision == 1 ? m_setup.dbl : m_setup.single;
     plan.memory = MemoryArgument(job);
@@ -225,14 +252,7 @@ void Run::start(int row)
         if (job.kind == JobKind::RestartWithDeck)
             plan.argB = "i=" + job.deck;
     }
-    m_jobs.push_back(std::unique_ptr<RunningJob>(new RunningJob(job.id, plan)));
-    RunningJob *started = m_jobs.back().get();
-    // The message name is fixed now, before the solver can touch its file.
-    // A deck read before is known at once; a big one is read in slices.
-    if (started->ScanDeck(m_deckNames, kSliceBytes))
-        launch(started);
-    else
-        ensure_idle();
+    return plan;
 }
 
 void Run::launch(RunningJob *job)
@@ -243,10 +263,14 @@ void Run::launch(RunningJob *job)
     putenv(m_autoMemory ? autoMemory : noMemory);
 
     std::string problem;
+    std::string mark = file_mark(job->MessageFile());
     pid_t pid = job->Start(m_setup.terminal.c_str(), &problem);
     bool readWanted = job->m_readWanted;
     std::string msg = job->MessageFile();
     m_queue.SetMessageFile(row, msg);
+    // Kept with the row, so that a later start of the program can tell the
+    // terminal from a process given its pid since.
+    m_queue.SetTerminal(row, pid > 0 ? pid : 0, pid > 0 ? ProcessStartTime(pid) : 0, mark);
     if (!problem.empty()) {
         // The check then finds no terminal and judges the job abnormal.
         m_observer.Message("Job " + std::to_string(row) + " not started: " + problem);
@@ -360,11 +384,19 @@ void Run::tick()
     for (auto &job : m_jobs) {
         if (job->Starting() || job->Pid() <= 0)
             continue;
-        siginfo_t info;
-        info.si_pid = 0;
-        // Only looked at: the check reaps it, by its pid.
-        if (waitid(P_PID, (id_t)job->Pid(), &info, WEXITED | WNOHANG | WNOWAIT) == 0 &&
-            info.si_pid == job->Pid()) {
+        bool gone;
+        if (job->Adopted()) {
+            // A terminal of an earlier start of the program is no child:
+            // the check compares its start time too.
+            gone = ProcessStartTime(job->Pid()) < 0;
+        } else {
+            siginfo_t info;
+            info.si_pid = 0;
+            // Only looked at: the check reaps it, by its pid.
+            gone = waitid(P_PID, (id_t)job->Pid(), &info, WEXITED | WNOHANG | WNOWAIT) == 0 &&
+                   info.si_pid == job->Pid();
+        }
+        if (gone) {
             job->BeginCheck();
             ended = true;
         }
@@ -399,34 +431,51 @@ void Run::ensure_tick()
 
 void Run::finish_check(RunningJob *job, Outcome outcome)
 {
-    int row = m_queue.RowOf(job->Id());
+    int id = job->Id();
+    int row = m_queue.RowOf(id);
     if (!row) {
-        // Its row left with a Reset: it only keeps its folder busy.
+        // Its row left with a Reset: it keeps its folder busy until its
+        // terminal ends, and is judged then.
         if (!job->TerminalRunning()) {
             remove(job);
+            if (m_queue.DepartedJob(id)) {
+                m_queue.EndDeparted(id, outcome == Outcome::Normal ? JobState::Finished
+                                                                   : JobState::Aborted);
+                m_observer.DepartedJobEnded(id);
+            }
             advance();
         }
         return;
     }
     if (outcome == Outcome::Undecided)
         return;
-    if (job->TerminalRunning())
-        m_reaper.Add(job->Pid());
     if (m_queue.At(row).msgFile != job->MessageFile())
         m_queue.SetMessageFile(row, job->MessageFile());
-    if (outcome != Outcome::EmptyUnwritable) {
-        judge(job, row, outcome);
+    if (outcome == Outcome::EmptyUnwritable) {
+        empty_stop(job, row);
         return;
     }
+    if (job->TerminalRunning() && !job->Adopted())
+        m_reaper.Add(job->Pid());
+    judge(job, row, outcome);
+}
+
+void Run::empty_stop(RunningJob *job, int row)
+{
     // The solver could not start its run (no licence, as a rule): nothing
-    // more is started, the row stays "Running", and the run ends without a
-    // summary once the jobs still running are judged.
-    remove(job);
-    m_stopping = true;
-    unwait();
-    m_observer.JobEnded(row, outcome, false);
+    // more is started, and the run ends without a summary once the other
+    // jobs are judged. This one stays "Running" until its terminal ends,
+    // and is judged by what its message file says then.
+    if (job->m_emptyStop)
+        return;
+    job->m_emptyStop = true;
+    if (m_active) {
+        m_stopping = true;
+        unwait();
+    }
+    m_observer.JobEnded(row, Outcome::EmptyUnwritable, false);
     m_observer.Message(kEmptyMessageFile);
-    if (attached() == 0)
+    if (m_active && attached(false) == 0)
         end_run(true);
 }
 
@@ -449,7 +498,7 @@ void Run::judge(RunningJob *job, int row, Outcome outcome)
             m_observer.Message(name + " stopped without a restart dump in " + folder);
     }
     if (m_stopping) {
-        if (attached() == 0)
+        if (m_active && attached(false) == 0)
             end_run(true);
         return;
     }
@@ -569,10 +618,79 @@ void Run::Reset()
                                     return job->Starting();
                                 }),
                  m_jobs.end());
+    // The others leave the table with their records, unseen, and are
+    // judged when their terminals end.
+    for (auto &job : m_jobs)
+        if (int row = m_queue.RowOf(job->Id()))
+            m_queue.Depart(row);
     if (!checking())
         Fl::remove_idle(IdleStep, this);
     Fl::remove_timeout(CheckTimer, this);
     ensure_tick();
+}
+
+void Run::Restore(const RunCounts &counts)
+{
+    m_succeeded = counts.succeeded;
+    m_failed = counts.failed;
+    std::vector<int> running;
+    for (int r = 1; r <= m_queue.Rows(); r++) {
+        const Job &job = m_queue.At(r);
+        if (job.state == JobState::Running)
+            running.push_back(job.id);
+        // Queued rows follow "Auto" as it is now; a pause begins anew.
+        if (job.state == JobState::Waiting ||
+            (job.state == JobState::Queued && job.autoMemory != m_autoMemory)) {
+            m_queue.SetAutoMemory(r, m_autoMemory);
+            m_queue.SetState(r, JobState::Queued);
+        }
+    }
+    for (const Job &job : m_queue.Departed())
+        if (job.state == JobState::Running)
+            running.push_back(job.id);
+    // Judging a departed job may have it logged and forgotten at once.
+    for (int id : running)
+        restore(id);
+    ensure_tick();
+    ensure_idle();
+}
+
+void Run::restore(int id)
+{
+    int row = m_queue.RowOf(id);
+    const Job *job = row ? &m_queue.At(row) : m_queue.DepartedJob(id);
+    if (row && job->msgFile.empty()) {
+        m_queue.SetState(row, JobState::Queued);
+        return;
+    }
+    // A file just as it was before the job started holds nothing of its.
+    bool untouched = file_mark(job->msgFile) == job->msgMark;
+    if (job->terminal > 0 && job->terminalStart > 0 &&
+        ProcessStartTime(job->terminal) == job->terminalStart) {
+        m_jobs.push_back(std::unique_ptr<RunningJob>(new RunningJob(id, plan_of(*job))));
+        m_jobs.back()->Adopt(m_deckNames, job->terminal, job->terminalStart, job->msgFile,
+                             untouched);
+        return;
+    }
+    // Its terminal is gone: the message file says all there will be.
+    Outcome outcome = Outcome::Error;
+    if (!untouched && !job->msgFile.empty()) {
+        MessageWatch once;
+        once.Start(job->msgFile, false);
+        bool more;
+        outcome = OutcomeOf(once.Check((size_t)-1, &more));
+    }
+    JobState state = outcome == Outcome::Normal ? JobState::Finished : JobState::Aborted;
+    if (!row) {
+        m_queue.EndDeparted(id, state);
+        m_observer.DepartedJobEnded(id);
+        return;
+    }
+    if (state == JobState::Finished)
+        m_succeeded++;
+    else
+        m_failed++;
+    m_queue.SetState(row, state);
 }
 
 void Run::SenseSwitch(int row, int n)

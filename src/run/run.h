@@ -56,6 +56,9 @@ public:
     // A failure the user must acknowledge (a failed fork).
     virtual void Alert(const std::string &text) = 0;
     virtual void RunEnded(const RunCounts &counts) = 0;
+    // A job that had left the table (Reset) while its terminal ran on has
+    // ended: the queue's departed record of that id holds its outcome.
+    virtual void DepartedJobEnded(int id) = 0;
 };
 
 class Run {
@@ -76,9 +79,17 @@ public:
     // reset since.
     bool Summarized() const { return m_summarized; }
     // Reset Jobs, before the queue is cleared: every pending step goes and
-    // the counts start again. Terminals still open run on; their folders
-    // stay busy for new jobs until they end.
+    // the counts start again. Terminals still open run on; their jobs leave
+    // the table for the queue's departed ones, their folders stay busy for
+    // new jobs until they end, and then they are judged.
     void Reset();
+    // At start, over the rows (and departed jobs) a saved queue brought
+    // back, with the counts saved with them: a "Waiting" row is queued
+    // again; a "Running" job whose terminal still runs (the same pid and
+    // start time) is followed, counts against the slots and keeps its
+    // folder busy; one whose terminal is gone is judged at once from its
+    // message file; one that never got a terminal is queued again.
+    void Restore(const RunCounts &counts);
 
     // Jobs at once, saved in the run settings: 1 saved, 0 in force but the
     // file not written, -1 outside the allowed range (nothing changes). A
@@ -119,12 +130,15 @@ private:
     void idle_step();
 
     void start(int row);
+    RunningJob::Launch plan_of(const Job &job) const;
     void launch(RunningJob *job);
+    void restore(int id);
     // One slice of each kind of reading; true while more waits.
     bool scan_slice();
     bool check_slices();
     bool end_time_slices();
     void finish_check(RunningJob *job, Outcome outcome);
+    void empty_stop(RunningJob *job, int row);
     void judge(RunningJob *job, int row, Outcome outcome);
     // After a change of the jobs running: the next row waits for its pause,
     // or the run waits for its summary.
@@ -136,7 +150,9 @@ private:
     // The first queued row whose folder no job uses, or 0.
     int next_startable();
     int slots() const;
-    int attached() const;
+    // Jobs followed whose rows are in the table; without stoppedToo, not
+    // those an empty message file stopped.
+    int attached(bool stoppedToo = true) const;
     bool starting() const;
     bool checking() const;
     void ensure_tick();

@@ -1,11 +1,15 @@
 #include "run/running_job.h"
 
+#include <fcntl.h>
+#include <signal.h>
 #include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
 #include <cerrno>
+#include <charconv>
 #include <climits>
+#include <cstdio>
 #include <cstdlib>
 #include <cstring>
 #include <vector>
@@ -41,6 +45,44 @@ bool FindProgram(const std::string &name, std::string *why)
     }
     *why = name.empty() ? std::string("no program is named") : name + " is not found in PATH";
     return false;
+}
+
+long long ProcessStartTime(pid_t pid)
+{
+    // A process of another user answers EPERM: it is there.
+    if (pid <= 0 || (kill(pid, 0) != 0 && errno != EPERM))
+        return -1;
+    char path[64], stat[1024];
+    snprintf(path, sizeof path, "/proc/%d/stat", (int)pid);
+    int fd = open(path, O_RDONLY | O_CLOEXEC);
+    if (fd < 0)
+        return -1;
+    ssize_t n = read(fd, stat, sizeof stat - 1);
+    close(fd);
+    if (n <= 0)
+        return -1;
+    // The command name may hold blanks and ")": the fields follow its last
+    // ")". The state is the first of them, the start time the 20th.
+    const char *end = stat + n;
+    const char *p = end;
+    while (p > stat && p[-1] != ')')
+        p--;
+    if (p == stat)
+        return -1;
+    char state = 0;
+    long long start = -1;
+    for (int field = 0; field < 20 && p < end; field++) {
+        while (p < end && *p == ' ')
+            p++;
+        const char *word = p;
+        while (p < end && *p != ' ')
+            p++;
+        if (field == 0 && p > word)
+            state = *word;
+        if (field == 19 && std::from_chars(word, p, start).ec != std::errc())
+            return -1;
+    }
+    return state == 'Z' || state == 'X' ? -1 : start;
 }
 
 Outcome OutcomeOf(int code)
@@ -233,6 +275,21 @@ pid_t RunningJob::Start(const char *terminal, std::string *problem)
     return m_pid;
 }
 
+void RunningJob::Adopt(DeckNameCache &cache, pid_t pid, long long start,
+                       const std::string &msgFile, bool baseline)
+{
+    m_cache = &cache;
+    m_starting = false;
+    m_named = true;
+    m_msgFile = msgFile;
+    m_pid = pid;
+    m_adopted = true;
+    m_adoptedStart = start;
+    clock_gettime(CLOCK_REALTIME, &m_started);
+    m_watch.Start(m_msgFile, baseline);
+    BeginEndTime();
+}
+
 void RunningJob::BeginCheck()
 {
     m_checking = true;
@@ -289,7 +346,9 @@ bool RunningJob::CheckSlice(size_t budget, Outcome *outcome)
         // never waited for.
         m_endKnown = true;
         m_ended = true;
-        if (m_pid > 0) {
+        if (m_pid > 0 && m_adopted) {
+            m_ended = ProcessStartTime(m_pid) != m_adoptedStart;
+        } else if (m_pid > 0) {
             int status;
             pid_t got = waitpid(m_pid, &status, WNOHANG);
             m_ended = got == m_pid || (got < 0 && errno == ECHILD);

@@ -83,6 +83,14 @@ public:
     // empty): no terminal, solver or MPI launcher to be found, among others.
     pid_t Start(const char *terminal, std::string *problem);
 
+    // Follows a terminal started by an earlier run of the program, which
+    // still runs: pid with the start time it had then. It is no child of
+    // this process, so its end is told by polling, never by waitpid. With
+    // baseline, what the message file holds now is an earlier run's.
+    void Adopt(DeckNameCache &cache, pid_t pid, long long start, const std::string &msgFile,
+               bool baseline);
+    bool Adopted() const { return m_adopted; }
+
     pid_t Pid() const { return m_pid; }
     void SetPid(pid_t pid) { m_pid = pid; }
     const std::string &MessageFile() const { return m_msgFile; }
@@ -102,6 +110,9 @@ public:
     bool m_readWanted = false;
     // The solver was asked to stop with a restart dump.
     bool m_stopAsked = false;
+    // Its empty message file stopped the run; it is followed on until its
+    // terminal ends.
+    bool m_emptyStop = false;
 
 private:
     // 1 the message file is named, 0 bytes of the deck wait, -1 a read of
@@ -133,7 +144,14 @@ private:
     bool m_endKnown = false, m_ended = false;
     std::shared_ptr<JobHealth> m_health = std::make_shared<JobHealth>();
     bool m_healthRead = false;  // in this check
+    bool m_adopted = false;
+    long long m_adoptedStart = 0;
 };
+
+// The start time of the live process pid (clock ticks after boot, from
+// /proc/<pid>/stat), or -1 when no process has that pid or it has ended
+// and waits to be reaped.
+long long ProcessStartTime(pid_t pid);
 
 // Whether exec would find name from the working folder: a path with a "/"
 // must be an executable regular file, a bare name is looked up along PATH.

@@ -61,9 +61,11 @@ public:
     // may not write it, the old file stays and 0 is returned.
     // Control characters of a value are left out: they would not read back.
     int write_config(const char *path);
-    // Appends every row whose status is not "Queued", as one block that
-    // goes in whole or not at all.
-    void write_log(const char *path);
+    // Appends the line of every job that has ended and is not in the log
+    // yet: the table's rows (unless departedOnly) and the jobs that left it
+    // while their terminal ran on, as one block that goes in whole or not
+    // at all. They are then marked as logged, and departed ones forgotten.
+    void write_log(const char *path, bool departedOnly = false);
 
     // Splits a job file's path (at most FILE_INFO_SIZE - 1 characters) into
     // name, folder (with its "/"), type (mode 1: the text after the last
@@ -155,6 +157,7 @@ private:
     void Message(const std::string &text) override;
     void Alert(const std::string &text) override;
     void RunEnded(const RunCounts &counts) override;
+    void DepartedJobEnded(int id) override;
 
     // The two status lines, from the run's state and what is held there: a
     // message holds its line until the next job starts; during a run the

@@ -9,6 +9,7 @@
 #include <cstdio>
 #include <string>
 #include <sys/stat.h>
+#include <vector>
 
 #include "foundation/comfunction.h"
 #include "foundation/safe_write.h"
@@ -103,14 +104,45 @@ int guiMainWnd::write_config(const char *path)
     return ReplaceFileSafely(path, SettingsText(values)) ? 1 : 0;
 }
 
-void guiMainWnd::write_log(const char *path)
+void guiMainWnd::write_log(const char *path, bool departedOnly)
 {
+    // A job is logged once, with its outcome: one still running is logged
+    // when it ends, after a later start of the program if need be.
+    auto due = [](const Job &job) {
+        return !job.logged && (job.state == JobState::Finished || job.state == JobState::Aborted);
+    };
     std::string block;
-    for (int r = 1; r <= m_queue.Rows(); r++)
-        if (m_queue.At(r).state != JobState::Queued)
+    std::vector<int> rows, ids;
+    for (int r = 1; !departedOnly && r <= m_queue.Rows(); r++) {
+        if (due(m_queue.At(r))) {
             block += HistoryLine(m_queue.At(r));
-    AppendFileWhole(path, block);
+            rows.push_back(r);
+        }
+    }
+    for (const Job &job : m_queue.Departed()) {
+        if (due(job)) {
+            block += HistoryLine(job);
+            ids.push_back(job.id);
+        }
+    }
+    // A block that did not go in is written at the next chance.
+    if (!AppendFileWhole(path, block))
+        return;
+    for (int r : rows)
+        m_queue.SetLogged(r);
+    for (int id : ids)
+        m_queue.Forget(id);
 }
+
+void guiMainWnd::DepartedJobEnded(int)
+{
+    if (!m_szUsrProfile[0])
+        return;
+    char log[PROFILE_PATH_SIZE];
+    snprintf(log, sizeof log, "%s/wendle_history.log", m_szUsrProfile);
+    write_log(log, true);
+}
+
 
 void guiMainWnd::real_exit_cb()
 {

@@ -263,7 +263,12 @@ std::string guiMainWnd::ProgressText()
 void guiMainWnd::ShowStatus()
 {
     std::string line[2];
-    if (m_run.Active()) {
+    // Jobs followed since the program started show their progress before
+    // any Submit, and a job stopped by its empty message file until it ends.
+    bool following = false;
+    for (int r = 1; r <= m_queue.Rows() && !following; r++)
+        following = m_run.JobAt(r) != nullptr;
+    if (m_run.Active() || following) {
         line[0] = ProgressText();
         int done = 0, running = 0, queued = 0, cores = 0;
         for (int r = 1; r <= m_queue.Rows(); r++) {

@@ -200,6 +200,11 @@ protected:
         events.push_back("run ended " + std::to_string(c.succeeded) + " " +
                          std::to_string(c.failed) + (c.stopped ? " stopped" : ""));
     }
+    void DepartedJobEnded(int id) override
+    {
+        const Job *job = queue.DepartedJob(id);
+        events.push_back("departed " + (job ? HistoryLine(*job) : std::string("?\n")));
+    }
 
     TempDir home;
     ScopedEnv homeEnv{"HOME", home.path().c_str()};
