@@ -79,7 +79,8 @@ Fl_Button *icon_button(int i, int W, const char *tip, Fl_Callback *cb, void *wnd
 } // namespace
 
 guiMainWnd::guiMainWnd(int x, int y, int w, int h, const char *title)
-    : Fl_Window(x, y, w, h, title), m_run(m_queue, m_runSettings, *this)
+    : Fl_Window(x, y, w, h, title), m_run(m_queue, m_runSettings, *this),
+      m_queueFile(m_queue, m_run)
 {
     m_szXterm[0] = '\0';
     m_szUsrProfile[0] = '\0';

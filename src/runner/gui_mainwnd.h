@@ -11,6 +11,7 @@
 #include "foundation/comfunction.h"
 #include "run/notifier.h"
 #include "run/queue.h"
+#include "run/queue_file.h"
 #include "run/run.h"
 #include "run/run_settings.h"
 #include "runner/gui_plot.h"
@@ -158,6 +159,7 @@ private:
     void Alert(const std::string &text) override;
     void RunEnded(const RunCounts &counts) override;
     void DepartedJobEnded(int id) override;
+    static void queue_not_saved(const std::string &text, void *data);
 
     // The two status lines, from the run's state and what is held there: a
     // message holds its line until the next job starts; during a run the
@@ -179,6 +181,7 @@ private:
     RunSettings m_runSettings;
     Queue m_queue;
     Run m_run;
+    QueueFile m_queueFile;
     Notifier m_notifier;
     PlotWindows m_plots;
     std::string m_held[2];  // messages holding the status lines

@@ -41,8 +41,14 @@ void guiMainWnd::InitJobSub()
             keep_rejected(path, got == -1);
         snprintf(path, sizeof path, "%s/wendle_run.ini", m_szUsrProfile);
         m_runSettings.Load(path);
-        if (!m_runSettings.Problem().empty())
-            Hold(m_held[0].empty() ? 0 : 1, m_runSettings.Problem());
+        // The table comes back as it was left, its running jobs followed on.
+        RunCounts counts;
+        m_queueFile.OnFailure(queue_not_saved, this);
+        m_queueFile.Open(m_szUsrProfile, &counts);
+        m_run.Restore(counts);
+        for (const std::string *problem : {&m_queueFile.Problem(), &m_runSettings.Problem()})
+            if (!problem->empty())
+                Hold(m_held[0].empty() ? 0 : 1, *problem);
     }
     // Without a user folder too: jobs still need a terminal.
     if (!m_szXterm[0])
@@ -143,6 +149,10 @@ void guiMainWnd::DepartedJobEnded(int)
     write_log(log, true);
 }
 
+void guiMainWnd::queue_not_saved(const std::string &text, void *data)
+{
+    static_cast<guiMainWnd *>(data)->Hold(0, text);
+}
 
 void guiMainWnd::real_exit_cb()
 {
@@ -157,7 +167,9 @@ void guiMainWnd::real_exit_cb()
             write_config(settings);
         write_log(log);
     }
-    // Job terminals still open are separate processes and keep running.
+    // Job terminals still open are separate processes and keep running;
+    // their jobs stay in the saved queue and are followed at the next start.
+    m_queueFile.Close();
     hide();
     Fl::delete_widget(this);
 }

@@ -1,0 +1,510 @@
+#include "run/queue_file.h"
+
+#include <FL/Fl.H>
+
+#include <fcntl.h>
+#include <sys/file.h>
+#include <sys/stat.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <cerrno>
+#include <charconv>
+#include <cstdint>
+#include <cstdio>
+#include <cstring>
+
+#include "foundation/safe_write.h"
+
+namespace {
+
+const char kName[] = "wendle_queue.ini";
+const char kLockName[] = "wendle_queue.lock";
+const char kVersionKey[] = "wendle-queue";
+// A burst of changes (a Reset, a run's step) is saved once, this long after
+// its first change.
+const double kSaveDelay = 0.1;
+const double kWriterPoll = 0.02;
+// Far more than any table a user keeps: anything larger is no queue file.
+const off_t kMaxFile = 256 * 1024 * 1024;
+
+const char *const kKinds[] = {"deck", "restart-dump", "restart-deck"};
+const JobState kStates[] = {JobState::Queued, JobState::Waiting, JobState::Running,
+                            JobState::Finished, JobState::Aborted};
+
+void put(std::string &out, const char *key, const std::string &value)
+{
+    out += key;
+    out += '=';
+    for (char ch : value) {
+        unsigned char c = (unsigned char)ch;
+        if (c == '\\' || c == '=') {
+            out += '\\';
+            out += ch;
+        } else if (c == '\n') {
+            out += "\\n";
+        } else if (c < 32 || c == 127) {
+            char hex[8];
+            snprintf(hex, sizeof hex, "\\x%02x", c);
+            out += hex;
+        } else {
+            out += ch;
+        }
+    }
+    out += '\n';
+}
+
+void put(std::string &out, const char *key, long long value)
+{
+    put(out, key, std::to_string(value));
+}
+
+void put_job(std::string &out, const Job &job, bool departed)
+{
+    put(out, "job", kKinds[(int)job.kind]);
+    put(out, "deck", job.deck);
+    put(out, "dump", job.dump);
+    put(out, "size", job.size);
+    put(out, "precision", job.precision);
+    put(out, "mb", job.mb);
+    put(out, "sec", job.sec);
+    put(out, "state", StateText(job.state));
+    put(out, "auto", job.autoMemory);
+    put(out, "message", job.msgFile);
+    put(out, "mark", job.msgMark);
+    put(out, "terminal", job.terminal);
+    put(out, "started", job.terminalStart);
+    put(out, "logged", job.logged);
+    put(out, "departed", departed);
+}
+
+bool unescape(const char *p, const char *end, std::string *out)
+{
+    for (; p < end; p++) {
+        unsigned char c = (unsigned char)*p;
+        if (c < 32 || c == 127 || c == '=')
+            return false;
+        if (c != '\\') {
+            *out += *p;
+            continue;
+        }
+        if (++p == end)
+            return false;
+        if (*p == '\\' || *p == '=') {
+            *out += *p;
+        } else if (*p == 'n') {
+            *out += '\n';
+        } else if (*p == 'x' && end - p >= 3) {
+            unsigned v = 0;
+            auto got = std::from_chars(p + 1, p + 3, v, 16);
+            if (got.ptr != p + 3)
+                return false;
+            *out += (char)v;
+            p += 2;
+        } else {
+            return false;
+        }
+    }
+    return true;
+}
+
+bool number(const std::string &text, long long lo, long long hi, long long *n)
+{
+    auto got = std::from_chars(text.data(), text.data() + text.size(), *n);
+    return got.ec == std::errc() && got.ptr == text.data() + text.size() && *n >= lo && *n <= hi;
+}
+
+// One job's "key=value" line; false when the key or value is none of ours.
+bool job_field(Job &job, bool *departed, const std::string &key, const std::string &value)
+{
+    long long n = 0;
+    bool yes = value == "1";
+    bool flag = yes || value == "0";
+    if (key == "deck")
+        job.deck = value;
+    else if (key == "dump")
+        job.dump = value;
+    else if (key == "size")
+        job.size = value;
+    else if (key == "mb")
+        job.mb = value;
+    else if (key == "sec")
+        job.sec = value;
+    else if (key == "message")
+        job.msgFile = value;
+    else if (key == "mark")
+        job.msgMark = value;
+    else if (key == "precision" && flag)
+        job.precision = yes;
+    else if (key == "auto" && flag)
+        job.autoMemory = yes;
+    else if (key == "logged" && flag)
+        job.logged = yes;
+    else if (key == "departed" && flag)
+        *departed = yes;
+    else if (key == "terminal" && number(value, 0, INT32_MAX, &n))
+        job.terminal = (pid_t)n;
+    else if (key == "started" && number(value, -1, INT64_MAX, &n))
+        job.terminalStart = n;
+    else if (key == "state") {
+        const JobState *st = std::find_if(std::begin(kStates), std::end(kStates),
+                                          [&](JobState s) { return value == StateText(s); });
+        if (st == std::end(kStates))
+            return false;
+        job.state = *st;
+    } else
+        return false;
+    return true;
+}
+
+bool job_whole(const Job &job)
+{
+    switch (job.kind) {
+    case JobKind::Deck: return !job.deck.empty();
+    case JobKind::RestartFromDump: return !job.dump.empty();
+    case JobKind::RestartWithDeck: return !job.deck.empty() && !job.dump.empty();
+    }
+    return false;
+}
+
+// 1 read, 0 there is no file, -1 it cannot be read.
+int read_whole(const std::string &path, std::string *text)
+{
+    // Without blocking: a FIFO in its place must not hold up the start.
+    int fd = open(path.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
+    if (fd < 0)
+        return errno == ENOENT ? 0 : -1;
+    struct stat st;
+    int result = -1;
+    if (fstat(fd, &st) == 0 && S_ISREG(st.st_mode) && st.st_size <= kMaxFile) {
+        text->reserve((size_t)st.st_size);
+        char buf[65536];
+        for (;;) {
+            ssize_t got = read(fd, buf, sizeof buf);
+            if (got < 0 && errno == EINTR)
+                continue;
+            if (got < 0 || text->size() + (size_t)got > (size_t)kMaxFile)
+                break;
+            if (got == 0) {
+                result = 1;
+                break;
+            }
+            text->append(buf, (size_t)got);
+        }
+    }
+    close(fd);
+    return result;
+}
+
+// The child's side of a save: between fork and _exit only async-signal-safe
+// calls. The text is the parent's, as it was at the fork.
+int write_and_rename(int fd, const std::string &text, const char *temp, const char *file)
+{
+    const char *p = text.data();
+    size_t left = text.size();
+    while (left > 0) {
+        ssize_t got = write(fd, p, left);
+        if (got < 0 && errno == EINTR)
+            continue;
+        if (got <= 0)
+            return got < 0 ? errno : EIO;
+        p += got;
+        left -= (size_t)got;
+    }
+    if (fsync(fd) != 0 || close(fd) != 0 || rename(temp, file) != 0)
+        return errno ? errno : EIO;
+    return 0;
+}
+
+} // namespace
+
+std::string QueueText(const Queue &queue, const RunCounts &counts, const std::string &boot)
+{
+    std::string out;
+    out.reserve(((size_t)queue.Rows() + queue.Departed().size()) * 400 + 100);
+    put(out, kVersionKey, QUEUE_FILE_VERSION);
+    put(out, "boot", boot);
+    put(out, "succeeded", counts.succeeded);
+    put(out, "failed", counts.failed);
+    for (int r = 1; r <= queue.Rows(); r++)
+        put_job(out, queue.At(r), false);
+    for (const Job &job : queue.Departed())
+        put_job(out, job, true);
+    put(out, "end", queue.Rows() + (long long)queue.Departed().size());
+    return out;
+}
+
+int ReadQueueText(const std::string &text, SavedQueue *saved, std::string *why)
+{
+    *saved = SavedQueue();
+    std::vector<Job> jobs;
+    std::vector<bool> departed;
+    bool ended = false;
+    int line = 0;
+    auto damaged = [&](const char *what) {
+        *why = "line " + std::to_string(line) + ": " + what;
+        return 0;
+    };
+    for (size_t at = 0; at < text.size();) {
+        line++;
+        size_t nl = text.find('\n', at);
+        if (nl == std::string::npos)
+            return damaged("cut short");
+        const char *begin = text.data() + at, *end = text.data() + nl;
+        at = nl + 1;
+        const char *eq = std::find(begin, end, '=');
+        std::string key(begin, eq), value;
+        if (eq == end || !unescape(eq + 1, end, &value))
+            return damaged("not a key=value line");
+        long long n = 0;
+        if (line == 1) {
+            if (key != kVersionKey || !number(value, 1, INT32_MAX, &n))
+                return damaged("not a job queue");
+            if (n > QUEUE_FILE_VERSION)
+                return -1;
+            continue;
+        }
+        if (ended)
+            return damaged("after the end");
+        if (key == "end") {
+            if (!number(value, 0, INT32_MAX, &n) || n != (long long)jobs.size())
+                return damaged("not the number of jobs");
+            ended = true;
+        } else if (key == "job") {
+            const char *const *kind = std::find(std::begin(kKinds), std::end(kKinds), value);
+            if (kind == std::end(kKinds))
+                return damaged("no kind of job");
+            if (!jobs.empty() && !job_whole(jobs.back()))
+                return damaged("the job before lacks its files");
+            jobs.emplace_back();
+            jobs.back().kind = (JobKind)(kind - kKinds);
+            departed.push_back(false);
+        } else if (!jobs.empty()) {
+            bool left = departed.back();
+            if (!job_field(jobs.back(), &left, key, value))
+                return damaged("no field of a job");
+            departed.back() = left;
+        } else if (key == "boot") {
+            saved->boot = value;
+        } else if (key == "succeeded" && number(value, 0, INT32_MAX, &n)) {
+            saved->counts.succeeded = (int)n;
+        } else if (key == "failed" && number(value, 0, INT32_MAX, &n)) {
+            saved->counts.failed = (int)n;
+        } else {
+            return damaged("no setting of the queue");
+        }
+    }
+    if (!ended)
+        return damaged("cut short");
+    if (!jobs.empty() && !job_whole(jobs.back()))
+        return damaged("the last job lacks its files");
+    for (size_t i = 0; i < jobs.size(); i++)
+        (departed[i] ? saved->departed : saved->rows).push_back(std::move(jobs[i]));
+    return 1;
+}
+
+std::string BootId()
+{
+    std::string id;
+    if (read_whole("/proc/sys/kernel/random/boot_id", &id) != 1)
+        return "";
+    while (!id.empty() && (id.back() == '\n' || id.back() == ' '))
+        id.pop_back();
+    return id;
+}
+
+QueueFile::QueueFile(Queue &queue, const Run &run) : m_queue(queue), m_run(run)
+{
+    m_queue.Listen(this);
+}
+
+QueueFile::~QueueFile()
+{
+    m_queue.Unlisten(this);
+    Fl::remove_timeout(SaveTimer, this);
+    wait_writer();
+    if (m_lock >= 0)
+        close(m_lock);
+}
+
+void QueueFile::OnFailure(void (*cb)(const std::string &, void *), void *data)
+{
+    m_failure = cb;
+    m_failureData = data;
+}
+
+void QueueFile::Open(const std::string &folder, RunCounts *counts)
+{
+    m_path = folder + kName;
+    m_boot = BootId();
+    std::string lock = folder + kLockName;
+    m_lock = open(lock.c_str(), O_RDWR | O_CREAT | O_CLOEXEC, 0666);
+    // A lock file that is there can be locked read-only too. Without one
+    // (a folder that may not be written) the queue is read all the same,
+    // and its saves say why they fail.
+    if (m_lock < 0)
+        m_lock = open(lock.c_str(), O_RDONLY | O_CLOEXEC);
+    if (m_lock >= 0 && flock(m_lock, LOCK_EX | LOCK_NB) != 0 && errno == EWOULDBLOCK) {
+        close(m_lock);
+        m_lock = -1;
+        m_problem = "Another Wendle keeps the job queue: this table is not saved";
+        return;
+    }
+    std::string text, why;
+    int got = read_whole(m_path, &text);
+    if (got == 0) {
+        m_keeping = true;
+        return;
+    }
+    SavedQueue saved;
+    int read = got < 0 ? -2 : ReadQueueText(text, &saved, &why);
+    if (read != 1) {
+        // Never written over unread: put aside whole, whatever it holds.
+        std::string kept = m_path + ".rejected";
+        if (rename(m_path.c_str(), kept.c_str()) != 0) {
+            m_problem = "Job queue file not read, nor put aside: this table is not saved";
+            return;
+        }
+        m_keeping = true;
+        m_problem = read == -1   ? "Job queue file of a newer Wendle"
+                    : read == 0  ? "Job queue file damaged (" + why + ")"
+                                 : std::string("Job queue file cannot be read");
+        m_problem += ": kept as wendle_queue.ini.rejected";
+        return;
+    }
+    // After a new start of the system every pid names another process.
+    bool sameBoot = !saved.boot.empty() && saved.boot == m_boot;
+    for (std::vector<Job> *jobs : {&saved.rows, &saved.departed})
+        for (Job &job : *jobs)
+            if (!sameBoot)
+                job.terminal = 0;
+    for (Job &job : saved.rows)
+        m_queue.Add(std::move(job));
+    for (Job &job : saved.departed)
+        m_queue.AddDeparted(std::move(job));
+    *counts = saved.counts;
+    m_keeping = true;
+}
+
+bool QueueFile::Busy() const
+{
+    return m_writer > 0 || Fl::has_timeout(SaveTimer, const_cast<QueueFile *>(this));
+}
+
+void QueueFile::schedule()
+{
+    if (!m_keeping)
+        return;
+    if (m_writer > 0)
+        m_again = true;
+    else if (!Fl::has_timeout(SaveTimer, this))
+        Fl::add_timeout(kSaveDelay, SaveTimer, this);
+}
+
+void QueueFile::SaveTimer(void *data)
+{
+    static_cast<QueueFile *>(data)->save();
+}
+
+void QueueFile::save()
+{
+    m_again = false;
+    std::string text = QueueText(m_queue, m_run.Counts(), m_boot);
+    // ReplaceFileSafely's steps, with the slow ones (the writing and its
+    // fsync, which waits for the disk) in a child: the window never waits
+    // for the disk, and a save is whole or not there.
+    std::string file = FileBehind(m_path.c_str());
+    mode_t mode;
+    struct stat st;
+    if (stat(file.c_str(), &st) == 0) {
+        if (faccessat(AT_FDCWD, file.c_str(), W_OK, AT_EACCESS) != 0) {
+            saved(EACCES);
+            return;
+        }
+        mode = st.st_mode & 07777;
+    } else {
+        mode_t mask = umask(0);
+        umask(mask);
+        mode = 0666 & ~mask;
+    }
+    std::string temp = file + ".XXXXXX";
+    int fd = mkstemp(&temp[0]);
+    pid_t pid = -1;
+    if (fd >= 0 && fchmod(fd, mode) == 0) {
+        pid = fork();
+        if (pid == 0)
+            _exit(write_and_rename(fd, text, temp.c_str(), file.c_str()));
+    }
+    if (fd >= 0)
+        close(fd);
+    if (pid < 0) {
+        // No file can be made beside it, or no child: written here, in
+        // place when it must be.
+        if (fd >= 0)
+            unlink(temp.c_str());
+        saved(ReplaceFileSafely(m_path.c_str(), text) ? 0 : errno ? errno : EIO);
+        return;
+    }
+    m_writer = pid;
+    m_writerTemp = temp;
+    Fl::add_timeout(kWriterPoll, WriterTimer, this);
+}
+
+void QueueFile::WriterTimer(void *data)
+{
+    QueueFile *self = static_cast<QueueFile *>(data);
+    int status = 0;
+    pid_t got = waitpid(self->m_writer, &status, WNOHANG);
+    if (got == 0 || (got < 0 && errno == EINTR)) {
+        Fl::repeat_timeout(kWriterPoll, WriterTimer, data);
+        return;
+    }
+    self->m_writer = -1;
+    int err = got > 0 && WIFEXITED(status) ? WEXITSTATUS(status) : EIO;
+    if (err)
+        unlink(self->m_writerTemp.c_str());
+    self->saved(err);
+    if (self->m_again)
+        self->schedule();
+}
+
+void QueueFile::saved(int err)
+{
+    if (!err) {
+        m_failing = false;
+        return;
+    }
+    if (m_failing)
+        return;
+    m_failing = true;
+    if (m_failure)
+        m_failure("Job queue not saved in wendle_queue.ini (" + std::string(strerror(err)) +
+                      "); the run goes on",
+                  m_failureData);
+}
+
+void QueueFile::wait_writer()
+{
+    if (m_writer <= 0)
+        return;
+    Fl::remove_timeout(WriterTimer, this);
+    int status = 0;
+    while (waitpid(m_writer, &status, 0) < 0 && errno == EINTR) {
+    }
+    m_writer = -1;
+    if (!WIFEXITED(status) || WEXITSTATUS(status) != 0)
+        unlink(m_writerTemp.c_str());
+}
+
+void QueueFile::Close()
+{
+    Fl::remove_timeout(SaveTimer, this);
+    wait_writer();
+    if (m_keeping)
+        ReplaceFileSafely(m_path.c_str(), QueueText(m_queue, m_run.Counts(), m_boot));
+    m_keeping = false;
+    if (m_lock >= 0)
+        close(m_lock);
+    m_lock = -1;
+}
