@@ -2,7 +2,6 @@
 
 #include <FL/Fl.H>
 
-#include <sys/stat.h>
 #include <sys/wait.h>
 #include <time.h>
 #include <unistd.h>
@@ -37,20 +36,6 @@ double monotonic()
     struct timespec ts;
     clock_gettime(CLOCK_MONOTONIC, &ts);
     return (double)ts.tv_sec + (double)ts.tv_nsec / 1e9;
-}
-
-// The message file as it is now: what tells a file its run never touched
-// from one it wrote. Empty when there is none.
-std::string file_mark(const std::string &path)
-{
-    struct stat st;
-    if (path.empty() || stat(path.c_str(), &st) != 0)
-        return "";
-    return std::to_string((unsigned long long)st.st_dev) + ":" +
-           std::to_string((unsigned long long)st.st_ino) + ":" +
-           std::to_string((long long)st.st_size) + ":" +
-           std::to_string((long long)st.st_mtim.tv_sec) + "." +
-           std::to_string((long long)st.st_mtim.tv_nsec);
 }
 
 size_t share_of(size_t jobs)
@@ -263,7 +248,7 @@ void Run::launch(RunningJob *job)
     putenv(m_autoMemory ? autoMemory : noMemory);
 
     std::string problem;
-    std::string mark = file_mark(job->MessageFile());
+    std::string mark = FileMark(job->MessageFile());
     pid_t pid = job->Start(m_setup.terminal.c_str(), &problem);
     bool readWanted = job->m_readWanted;
     std::string msg = job->MessageFile();
@@ -664,7 +649,7 @@ void Run::restore(int id)
         return;
     }
     // A file just as it was before the job started holds nothing of its.
-    bool untouched = file_mark(job->msgFile) == job->msgMark;
+    bool untouched = FileMark(job->msgFile) == job->msgMark;
     if (job->terminal > 0 && job->terminalStart > 0 &&
         ProcessStartTime(job->terminal) == job->terminalStart) {
         m_jobs.push_back(std::unique_ptr<RunningJob>(new RunningJob(id, plan_of(*job))));

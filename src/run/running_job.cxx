@@ -85,6 +85,18 @@ long long ProcessStartTime(pid_t pid)
     return state == 'Z' || state == 'X' ? -1 : start;
 }
 
+std::string FileMark(const std::string &path)
+{
+    struct stat st;
+    if (path.empty() || stat(path.c_str(), &st) != 0)
+        return "";
+    return std::to_string((unsigned long long)st.st_dev) + ":" +
+           std::to_string((unsigned long long)st.st_ino) + ":" +
+           std::to_string((long long)st.st_size) + ":" +
+           std::to_string((long long)st.st_mtim.tv_sec) + "." +
+           std::to_string((long long)st.st_mtim.tv_nsec);
+}
+
 Outcome OutcomeOf(int code)
 {
     switch (code) {
@@ -287,6 +299,8 @@ void RunningJob::Adopt(DeckNameCache &cache, pid_t pid, long long start,
     m_adoptedStart = start;
     clock_gettime(CLOCK_REALTIME, &m_started);
     m_watch.Start(m_msgFile, baseline);
+    // Its energies are followed from now on.
+    m_health->Start(m_launch.folder, m_msgFile);
     BeginEndTime();
 }
 

@@ -152,6 +152,9 @@ private:
 // /proc/<pid>/stat), or -1 when no process has that pid or it has ended
 // and waits to be reaped.
 long long ProcessStartTime(pid_t pid);
+// A file as it is now (device, inode, size, time), which tells a message
+// file that a run never touched from one it wrote; "" when there is none.
+std::string FileMark(const std::string &path);
 
 // Whether exec would find name from the working folder: a path with a "/"
 // must be an executable regular file, a bare name is looked up along PATH.
