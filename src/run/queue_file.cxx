@@ -243,7 +243,7 @@ int ReadQueueText(const std::string &text, SavedQueue *saved, std::string *why)
     bool ended = false;
     int line = 0;
     auto damaged = [&](const char *what) {
-        *why = "line " + std::to_string(line) + ": " + what;
+        *why = line ? "line " + std::to_string(line) + ": " + what : std::string(what);
         return 0;
     };
     for (size_t at = 0; at < text.size();) {
@@ -296,7 +296,7 @@ int ReadQueueText(const std::string &text, SavedQueue *saved, std::string *why)
         }
     }
     if (!ended)
-        return damaged("cut short");
+        return damaged(line ? "cut short" : "empty");
     if (!jobs.empty() && !job_whole(jobs.back()))
         return damaged("the last job lacks its files");
     for (size_t i = 0; i < jobs.size(); i++)
