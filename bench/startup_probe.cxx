@@ -1,9 +1,11 @@
 // Measures a GUI program's start-up from outside: from the exec until its
 // first top-level window is mapped and the program, having handled that
 // window's first Expose, waits in its event loop again; and its peak memory
-// (VmHWM) at that moment. Each run gets a fresh HOME.
+// (VmHWM) at that moment. Each run gets a fresh HOME, holding a copy of
+// the files of the folder given by --home before a program, if any.
 //
-// Usage: bench_startup [--runs N] NAME=PROGRAM [ARG...] [-- NAME=PROGRAM ...]
+// Usage: bench_startup [--runs N] [--home DIR] NAME=PROGRAM [ARG...]
+//            [-- [--home DIR] NAME=PROGRAM ...]
 // The programs are started in turn, N rounds; prints "NAME_ms" and
 // "NAME_hwm_kb" medians.
 #include <X11/Xlib.h>
@@ -56,7 +58,7 @@ bool next_event(Display *dpy, XEvent *ev, double deadline)
 }
 
 struct Program {
-    std::string name;
+    std::string name, home;
     std::vector<std::string> argv;
     std::vector<double> ms, hwm;
 };
@@ -67,6 +69,8 @@ Sample run_once(Display *dpy, const Program &program)
     char home[] = "/tmp/wendle-bench-home.XXXXXX";
     if (!mkdtemp(home))
         return s;
+    if (!program.home.empty())
+        std::filesystem::copy(program.home, home, std::filesystem::copy_options::recursive);
     Window root = DefaultRootWindow(dpy);
     XSelectInput(dpy, root, SubstructureNotifyMask);
     XSync(dpy, True);  // old notifications belong to earlier runs
@@ -119,14 +123,19 @@ int main(int argc, char **argv)
     }
     std::vector<Program> programs;
     bool starts = true;  // the next word names a program
+    std::string seed;
     for (int i = 1; i < argc; i++) {
         if (strcmp(argv[i], "--runs") == 0) {
             i++;
+        } else if (starts && strcmp(argv[i], "--home") == 0 && i + 1 < argc) {
+            seed = argv[++i];
         } else if (strcmp(argv[i], "--") == 0) {
             starts = true;
         } else if (starts && strchr(argv[i], '=')) {
             const char *eq = strchr(argv[i], '=');
-            programs.push_back({std::string(argv[i], (size_t)(eq - argv[i])), {eq + 1}, {}, {}});
+            programs.push_back(
+                {std::string(argv[i], (size_t)(eq - argv[i])), seed, {eq + 1}, {}, {}});
+            seed.clear();
             starts = false;
         } else if (!programs.empty()) {
             programs.back().argv.push_back(argv[i]);

@@ -5,7 +5,7 @@
 # the goal, and whether the goal holds. A benchmark, not a test: nothing here
 # fails on a time. BENCH_RUNS=N sets the number of runs of every row;
 # BENCH_ROWS="monitor jobs" runs only those rows (startup dialog rows monitor
-# plot glstat jobs concurrent).
+# plot glstat jobs queue concurrent).
 set -euo pipefail
 top=$(cd "$(dirname "$0")/.." && pwd)
 build="$top/build-bench"
@@ -184,6 +184,23 @@ row_jobs() {
     "$(ratio "$l" "$f")" "growth <= 2 MB" "$(holds "$l - $f" 2048)"
 }
 
+# The queue kept in ~/wendle_queue.ini: saved by a child after each burst of
+# changes, so that the window never waits for the disk; and read back at
+# start.
+row_queue() {
+  mkdir -p "$work/seed"
+  "$bin/bench_queue" --seed "$work/seed/wendle_queue.ini" --rows 1000
+  measure Q "$bin/bench_queue" --rows 1000 --runs "${BENCH_RUNS:-21}"
+  table_row "Longest block while a 1,000-row queue is saved after one edit" \
+    "$(ms "${R[Q.block_ms]}")" "$(ms "${R[Q.in_loop_ms]}") saved in the loop" \
+    "$(ratio "${R[Q.block_ms]}" "${R[Q.in_loop_ms]}")" "<= 20 ms" "$(holds "${R[Q.block_ms]}" 20)"
+  measure U "$bin/bench_startup" --runs "${BENCH_RUNS:-21}" none="$build/wendle" \
+    -- --home "$work/seed" saved="$build/wendle"
+  table_row "Start-up with a saved 1,000-row queue" "$(ms "${R[U.saved_ms]}")" \
+    "$(ms "${R[U.none_ms]}") with none" "$(ratio "${R[U.saved_ms]}" "${R[U.none_ms]}")" "-" "-"
+  rm -rf "$work/seed"
+}
+
 # Eight stand-in jobs of 30 seconds, four at once with a 1-second pause, in
 # real terminals, against the same solver commands run by xargs -P 4 as a
 # user would script it. Run once: it takes about three minutes.
@@ -208,7 +225,7 @@ row_concurrent() {
   rm -rf "$dir"
 }
 
-for row in ${BENCH_ROWS:-startup dialog rows monitor plot glstat jobs concurrent}; do
+for row in ${BENCH_ROWS:-startup dialog rows monitor plot glstat jobs queue concurrent}; do
   "row_$row"
 done
 print_table

@@ -75,9 +75,10 @@ public:
     int GetFileInfo(int mode, const char *path, char *name, char *folder, char *type,
                     char *size);
 
-    // The queue the table shows, and the run over it.
+    // The queue the table shows, the run over it, and the queue's file.
     Queue &Jobs() { return m_queue; }
     Run &TheRun() { return m_run; }
+    const QueueFile &KeptQueue() const { return m_queueFile; }
     // A job as the queue commands make it: precision from the radio pair, MB
     // and Sec from the Control Parameter fields, MB locked by "Auto" for a
     // deck.
