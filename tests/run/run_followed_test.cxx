@@ -1,8 +1,5 @@
-// Jobs followed beyond their place in a run: rows a saved queue brought
-// back (a terminal that is no child of this process, one that is gone, a
-// pid that names another process now), a job left running by Reset, and
-// one whose empty message file stopped the run. Each is judged by what its
-// message file says when its terminal ends, never left "Running".
+// Jobs followed beyond their place in a run: rows a saved queue brought back,
+// a job left running by Reset, one whose empty message file stopped the run.
 #include <signal.h>
 
 #include "run_fixture.h"
@@ -15,12 +12,11 @@ using V = std::vector<std::string>;
 // A process that is no child of this one: its parent has ended.
 pid_t orphan()
 {
+    FILE *p = popen("sleep 60 >/dev/null 2>&1 & echo $!", "r");
     int pid = 0;
-    if (FILE *p = popen("sleep 60 >/dev/null 2>&1 & echo $!", "r")) {
-        if (fscanf(p, "%d", &pid) != 1)
-            pid = 0;
-        pclose(p);
-    }
+    if (fscanf(p, "%d", &pid) != 1)
+        pid = 0;
+    pclose(p);
     return pid;
 }
 
@@ -35,61 +31,40 @@ pid_t gone()
 
 class FollowedTest : public RunTest {
 protected:
-    void TearDown() override
-    {
-        if (alive > 0)
-            kill(alive, SIGKILL);
-        RunTest::TearDown();
-    }
     // A job as a saved queue brings it back, started in dir.
-    Job saved(const std::string &dir, JobState state, pid_t pid, long long start,
-              const char *msg)
+    Job saved(const std::string &dir, JobState state, pid_t pid, long long start, const char *msg)
     {
         Job job;
         job.deck = dir + "case1.k";
-        job.sec = "1";
         job.state = state;
         job.terminal = pid;
         job.terminalStart = start;
-        if (msg) {
-            job.msgFile = dir + "messag";
-            std::ofstream(job.msgFile) << msg;
-        }
+        if (msg)
+            std::ofstream(job.msgFile = dir + "messag") << msg;
         return job;
     }
-    bool wait_event(const std::string &event)
-    {
-        want = event;
-        return gui::wait_for(5, [](void *p) {
-            FollowedTest *t = static_cast<FollowedTest *>(p);
-            return t->saw(t->want);
-        }, this);
-    }
-    pid_t alive = orphan();
 };
 
 TEST_F(FollowedTest, RowsComeBack)
 {
+    pid_t alive = orphan();
     ASSERT_GT(alive, 0);
-    long long self = ProcessStartTime(getpid());
+    const char *normal = kNormal.c_str();
     struct Case {
         const char *name;
         JobState state;
         pid_t pid;
         long long start;
-        const char *msg;
-        const char *after;
+        const char *msg, *after;
     } cases[] = {
         {"its terminal runs on", JobState::Running, alive, ProcessStartTime(alive), "", "Running"},
-        {"its terminal is gone", JobState::Running, gone(), 100, kNormal.c_str(), "Finished"},
-        {"its pid names another process", JobState::Running, getpid(), self + 1,
-         kNormal.c_str(), "Finished"},
+        {"its terminal is gone", JobState::Running, gone(), 100, normal, "Finished"},
+        {"its pid names another process", JobState::Running, getpid(), ProcessStartTime(getpid()) + 1, normal,
+         "Finished"},
         {"the same, no deciding line", JobState::Running, getpid(), 1, "banner\n", "Aborted"},
-        {"a file as it was before the start", JobState::Running, 0, 0, kNormal.c_str(),
-         "Aborted"},
+        {"a file as it was before the start", JobState::Running, 0, 0, normal, "Aborted"},
         {"no terminal was started", JobState::Running, 0, 0, nullptr, "Queued"},
         {"waiting for its pause", JobState::Waiting, 0, 0, nullptr, "Queued"},
-        {"finished", JobState::Finished, 0, 0, nullptr, "Finished"},
     };
     V after;
     for (const Case &c : cases) {
@@ -100,79 +75,48 @@ TEST_F(FollowedTest, RowsComeBack)
         after.push_back(c.after);
     }
     std::string left = folder("left");
-    queue.AddDeparted(saved(left, JobState::Running, gone(), 100, kNormal.c_str()));
-    RunCounts counts;
-    counts.succeeded = counts.failed = 5;
-    run.Restore(counts);
+    queue.AddDeparted(saved(left, JobState::Running, gone(), 100, normal));
+    run.Restore(RunCounts{5, 5});
     EXPECT_EQ(after, statuses());
     EXPECT_EQ(7, run.Counts().succeeded);
     EXPECT_EQ(7, run.Counts().failed);
     EXPECT_TRUE(saw("departed Finished  " + left + "case1.k\n"));
 
-    // Followed by polling: a check while it lives does not end it.
-    ASSERT_TRUE(run.JobAt(1) && run.JobAt(1)->Adopted());
-    run.Check();
-    wait_idle();
-    EXPECT_EQ("Running", status(1));
-    std::ofstream(queue.At(1).msgFile) << kNormal;
-    kill(alive, SIGKILL);
-    alive = 0;
-    run.Check();
-    wait_idle();
-    EXPECT_EQ("Finished", status(1));
-}
-
-TEST_F(FollowedTest, FollowedJobsFillTheirSlotsAndKeepTheirFolders)
-{
-    std::string a = folder("a");
-    queue.Add(saved(a, JobState::Running, alive, ProcessStartTime(alive), ""));
-    int same = add(a);
-    int other = add(folder("b"));
-    run.Restore(RunCounts());
+    // Followed by polling; its slot is taken: one job at once.
     std::string alert;
     ASSERT_EQ(1, run.Submit(setup, &alert));
     gui::wait_for(1.5);
-    EXPECT_EQ((V{"Running", "Queued", "Queued"}), statuses()) << "one at once: its slot is taken";
-    run.SetJobsAtOnce(2);
-    ASSERT_TRUE(wait_status(other, "Running", 5));
-    EXPECT_EQ("Queued", status(same)) << "its folder is busy";
-    std::ofstream(a + "messag") << kNormal;
+    run.Check();
+    wait_idle();
+    EXPECT_EQ(after, statuses());
+    std::ofstream(queue.At(1).msgFile) << kNormal;
     kill(alive, SIGKILL);
-    alive = 0;
     ASSERT_TRUE(wait_status(1, "Finished", 10));
-    ASSERT_TRUE(wait_status(same, "Running", 10));
+    EXPECT_TRUE(wait_status(6, "Running", 10));
 }
 
-TEST_F(FollowedTest, AJobLeftRunningByResetIsJudgedWhenItEnds)
-{
-    int r = add(jobs);
-    std::string alert;
-    run.Submit(setup, &alert);
-    ASSERT_TRUE(wait_status(r, "Running"));
-    run.Reset();
-    queue.Clear();
-    ASSERT_EQ(1u, queue.Departed().size());
-    EXPECT_EQ(JobState::Running, queue.Departed()[0].state);
-    end_job(jobs);
-    EXPECT_TRUE(wait_event("departed Finished  " + jobs + "case1.k\n"));
-}
-
-TEST_F(FollowedTest, AJobStoppedByItsEmptyMessageFileIsJudgedWhenItsTerminalEnds)
+// A job whose empty message file stopped the run is followed on; one that
+// Reset took off the table too, and both are judged by the file in the end.
+TEST_F(FollowedTest, AStoppedJobThatLeftTheTableIsJudgedWhenItEnds)
 {
     std::string msg = home.write("jobs/messag", "");
     if (!make_unwritable(msg))
         GTEST_SKIP() << "cannot make a file unwritable here";
-    int r = add(jobs);
+    add(jobs);
     std::string alert;
     run.Submit(setup, &alert);
     run.Check();
     make_writable(msg);
-    EXPECT_TRUE(saw("run ended 0 0 stopped"));
-    EXPECT_EQ("Running", status(r));
+    EXPECT_EQ("Running", status(1)) << "stopped the run";
+    run.Reset();
+    queue.Clear();
+    ASSERT_EQ(1u, queue.Departed().size());
     // Its solver writes its normal end as it goes.
     end_job(jobs, "");
-    EXPECT_EQ("Finished", status(r));
-    EXPECT_EQ("ended 1 Normal", events.back());
+    EXPECT_TRUE(gui::wait_for(5, [](void *q) {
+        return static_cast<Queue *>(q)->Departed()[0].state != JobState::Running;
+    }, &queue));
+    EXPECT_TRUE(saw("departed Finished  " + jobs + "case1.k\n"));
 }
 
 } // namespace
