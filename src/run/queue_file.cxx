@@ -402,6 +402,18 @@ void QueueFile::schedule()
         Fl::add_timeout(kSaveDelay, SaveTimer, this);
 }
 
+void QueueFile::SaveNow()
+{
+    if (!m_keeping)
+        return;
+    if (m_writer > 0) {
+        m_again = true;
+        return;
+    }
+    Fl::remove_timeout(SaveTimer, this);
+    save();
+}
+
 void QueueFile::SaveTimer(void *data)
 {
     static_cast<QueueFile *>(data)->save();

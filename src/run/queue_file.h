@@ -53,6 +53,9 @@ public:
     bool Keeping() const { return m_keeping; }
     // A save waits or is being written.
     bool Busy() const;
+    // Saves without the wait that gathers a burst of changes: the history
+    // log has just been written, and its jobs must be marked as logged.
+    void SaveNow();
     // Called with a line for the status line when a save fails; once, until
     // a save succeeds again.
     void OnFailure(void (*cb)(const std::string &text, void *data), void *data);

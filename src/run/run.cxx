@@ -644,6 +644,8 @@ void Run::restore(int id)
 {
     int row = m_queue.RowOf(id);
     const Job *job = row ? &m_queue.At(row) : m_queue.DepartedJob(id);
+    if (!job)
+        return;
     if (row && job->msgFile.empty()) {
         m_queue.SetState(row, JobState::Queued);
         return;

@@ -138,6 +138,9 @@ void guiMainWnd::write_log(const char *path, bool departedOnly)
         m_queue.SetLogged(r);
     for (int id : ids)
         m_queue.Forget(id);
+    // Until the marks are saved, a crash would have these jobs logged again.
+    if (!block.empty())
+        m_queueFile.SaveNow();
 }
 
 void guiMainWnd::DepartedJobEnded(int)
