@@ -33,10 +33,27 @@ const char *const kKinds[] = {"deck", "restart-dump", "restart-deck"};
 const JobState kStates[] = {JobState::Queued, JobState::Waiting, JobState::Running,
                             JobState::Finished, JobState::Aborted};
 
+// Control characters, "\\" and "=" are escaped; values without any, nearly
+// all, go in whole.
+bool plain(const std::string &value)
+{
+    for (char ch : value) {
+        unsigned char c = (unsigned char)ch;
+        if (c < 32 || c == 127 || c == '\\' || c == '=')
+            return false;
+    }
+    return true;
+}
+
 void put(std::string &out, const char *key, const std::string &value)
 {
     out += key;
     out += '=';
+    if (plain(value)) {
+        out += value;
+        out += '\n';
+        return;
+    }
     for (char ch : value) {
         unsigned char c = (unsigned char)ch;
         if (c == '\\' || c == '=') {
@@ -57,7 +74,12 @@ void put(std::string &out, const char *key, const std::string &value)
 
 void put(std::string &out, const char *key, long long value)
 {
-    put(out, key, std::to_string(value));
+    char digits[24];
+    auto got = std::to_chars(digits, digits + sizeof digits, value);
+    out += key;
+    out += '=';
+    out.append(digits, got.ptr);
+    out += '\n';
 }
 
 void put_job(std::string &out, const Job &job, bool departed)
@@ -77,6 +99,39 @@ void put_job(std::string &out, const Job &job, bool departed)
     put(out, "started", job.terminalStart);
     put(out, "logged", job.logged);
     put(out, "departed", departed);
+}
+
+std::string job_lines(const Job &job)
+{
+    std::string out;
+    put_job(out, job, false);
+    return out;
+}
+
+// The file's text; rows, when given, holds each row's lines already.
+std::string queue_text(const Queue &queue, const std::vector<std::string> *rows,
+                       const RunCounts &counts, const std::string &boot)
+{
+    size_t size = 100 + 400 * (queue.Departed().size() + (rows ? 0 : (size_t)queue.Rows()));
+    if (rows)
+        for (const std::string &lines : *rows)
+            size += lines.size();
+    std::string out;
+    out.reserve(size);
+    put(out, kVersionKey, QUEUE_FILE_VERSION);
+    put(out, "boot", boot);
+    put(out, "succeeded", counts.succeeded);
+    put(out, "failed", counts.failed);
+    for (int r = 1; r <= queue.Rows(); r++) {
+        if (rows)
+            out += (*rows)[(size_t)r - 1];
+        else
+            put_job(out, queue.At(r), false);
+    }
+    for (const Job &job : queue.Departed())
+        put_job(out, job, true);
+    put(out, "end", queue.Rows() + (long long)queue.Departed().size());
+    return out;
 }
 
 bool unescape(const char *p, const char *end, std::string *out)
@@ -221,18 +276,7 @@ int write_and_rename(int fd, const std::string &text, const char *temp, const ch
 
 std::string QueueText(const Queue &queue, const RunCounts &counts, const std::string &boot)
 {
-    std::string out;
-    out.reserve(((size_t)queue.Rows() + queue.Departed().size()) * 400 + 100);
-    put(out, kVersionKey, QUEUE_FILE_VERSION);
-    put(out, "boot", boot);
-    put(out, "succeeded", counts.succeeded);
-    put(out, "failed", counts.failed);
-    for (int r = 1; r <= queue.Rows(); r++)
-        put_job(out, queue.At(r), false);
-    for (const Job &job : queue.Departed())
-        put_job(out, job, true);
-    put(out, "end", queue.Rows() + (long long)queue.Departed().size());
-    return out;
+    return queue_text(queue, nullptr, counts, boot);
 }
 
 int ReadQueueText(const std::string &text, SavedQueue *saved, std::string *why)
@@ -387,6 +431,27 @@ void QueueFile::Open(const std::string &folder, RunCounts *counts)
     m_keeping = true;
 }
 
+void QueueFile::RowAdded(int row)
+{
+    if (row >= 1 && (size_t)row <= m_rows.size() + 1)
+        m_rows.insert(m_rows.begin() + (row - 1), job_lines(m_queue.At(row)));
+    schedule();
+}
+
+void QueueFile::RowRemoved(int row)
+{
+    if (row >= 1 && (size_t)row <= m_rows.size())
+        m_rows.erase(m_rows.begin() + (row - 1));
+    schedule();
+}
+
+void QueueFile::RowsChanged(int first, int last)
+{
+    for (int r = std::max(first, 1); r <= last && (size_t)r <= m_rows.size(); r++)
+        m_rows[(size_t)r - 1] = job_lines(m_queue.At(r));
+    schedule();
+}
+
 bool QueueFile::Busy() const
 {
     return m_writer > 0 || Fl::has_timeout(SaveTimer, const_cast<QueueFile *>(this));
@@ -422,7 +487,13 @@ void QueueFile::SaveTimer(void *data)
 void QueueFile::save()
 {
     m_again = false;
-    std::string text = QueueText(m_queue, m_run.Counts(), m_boot);
+    // Rows the lines were not kept for (none, as a rule) are written anew.
+    if (m_rows.size() != (size_t)m_queue.Rows()) {
+        m_rows.clear();
+        for (int r = 1; r <= m_queue.Rows(); r++)
+            m_rows.push_back(job_lines(m_queue.At(r)));
+    }
+    std::string text = queue_text(m_queue, &m_rows, m_run.Counts(), m_boot);
     // ReplaceFileSafely's steps, with the slow ones (the writing and its
     // fsync, which waits for the disk) in a child: the window never waits
     // for the disk, and a save is whole or not there.

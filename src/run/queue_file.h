@@ -64,9 +64,11 @@ public:
     void Close();
 
 private:
-    void RowAdded(int) override { schedule(); }
-    void RowRemoved(int) override { schedule(); }
-    void RowsChanged(int, int) override { schedule(); }
+    // Each row's lines are kept, and made anew only when the row changes:
+    // a save of a long table is then a copy of them.
+    void RowAdded(int row) override;
+    void RowRemoved(int row) override;
+    void RowsChanged(int first, int last) override;
     void DepartedChanged() override { schedule(); }
     void schedule();
     static void SaveTimer(void *data);
@@ -84,6 +86,7 @@ private:
     bool m_failing = false;
     pid_t m_writer = -1;
     std::string m_writerTemp;
+    std::vector<std::string> m_rows;  // each row's lines, top first
     void (*m_failure)(const std::string &, void *) = nullptr;
     void *m_failureData = nullptr;
 };
