@@ -17,10 +17,10 @@ template <class T, class Keep> void thin(std::vector<T> &v, Keep keep)
 
 } // namespace
 
-void JobHealth::Start(const std::string &folder, const std::string &msgFile)
+void JobHealth::Start(const std::string &folder, const std::string &msgFile, bool baseline)
 {
-    m_d3hsp.Start(D3hspPathFor(msgFile), true);
-    m_glstat.Start(folder + "glstat", true);
+    m_d3hsp.Start(D3hspPathFor(msgFile), baseline);
+    m_glstat.Start(folder + "glstat", baseline);
     m_dt.clear();
     m_energies.clear();
     m_checks.Reset();

@@ -18,9 +18,10 @@ public:
     // time step's lower and each energy's later.
     enum { MAX_POINTS = 8192 };
 
-    // Follows the files the solver writes beside msgFile in folder; what
-    // they hold now is an earlier run's.
-    void Start(const std::string &folder, const std::string &msgFile);
+    // Follows the files the solver writes beside msgFile in folder; with
+    // baseline, what they hold now is an earlier run's (a job followed
+    // again after a restart of the program reads its own whole).
+    void Start(const std::string &folder, const std::string &msgFile, bool baseline = true);
     // The message file's name became known later: its d3hsp is another.
     void Renamed(const std::string &msgFile);
     // Cycle lines the message watch read.

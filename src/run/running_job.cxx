@@ -299,8 +299,8 @@ void RunningJob::Adopt(DeckNameCache &cache, pid_t pid, long long start,
     m_adoptedStart = start;
     clock_gettime(CLOCK_REALTIME, &m_started);
     m_watch.Start(m_msgFile, baseline);
-    // Its energies are followed from now on.
-    m_health->Start(m_launch.folder, m_msgFile);
+    // Its d3hsp and glstat were written by this run: read whole.
+    m_health->Start(m_launch.folder, m_msgFile, false);
     BeginEndTime();
 }
 
