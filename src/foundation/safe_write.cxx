@@ -88,38 +88,62 @@ std::string FileBehind(const char *path)
     return at;
 }
 
-bool ReplaceFileSafely(const char *path, const std::string &content)
+int BeginReplacement(const char *path, Replacement *r)
 {
-    std::string file = FileBehind(path);
+    r->file = FileBehind(path);
     mode_t mode;
     struct stat st;
-    if (stat(file.c_str(), &st) == 0) {
+    if (stat(r->file.c_str(), &st) == 0) {
         // The rename would replace a file its user made read-only, where
         // opening it for writing fails.
-        if (faccessat(AT_FDCWD, file.c_str(), W_OK, AT_EACCESS) != 0)
-            return false;
+        if (faccessat(AT_FDCWD, r->file.c_str(), W_OK, AT_EACCESS) != 0)
+            return 0;
         mode = st.st_mode & 07777;
     } else {
         mode_t mask = umask(0);
         umask(mask);
         mode = 0666 & ~mask;
     }
-
-    std::string tmp = file + ".XXXXXX";
+    std::string tmp = r->file + ".XXXXXX";
     std::vector<char> name(tmp.begin(), tmp.end());
     name.push_back('\0');
-    int fd = mkstemp(name.data());
-    if (fd < 0)
-        return rewrite_in_place(file, content);
-    bool ok = fchmod(fd, mode) == 0;
-    ok = write_all(fd, content.data(), content.size(), 0) && ok;
-    ok = fsync(fd) == 0 && ok;
-    ok = close(fd) == 0 && ok;
-    if (!ok || rename(name.data(), file.c_str()) != 0) {
-        unlink(name.data());
-        return false;
+    r->fd = mkstemp(name.data());
+    if (r->fd < 0)
+        return -1;
+    r->temp = name.data();
+    if (fchmod(r->fd, mode) != 0) {
+        close(r->fd);
+        unlink(r->temp.c_str());
+        r->fd = -1;
+        return -1;
     }
-    return true;
+    return 1;
+}
+
+int FinishReplacement(const Replacement &r, const char *content, size_t size)
+{
+    errno = 0;
+    bool ok = write_all(r.fd, content, size, 0);
+    ok = ok && fsync(r.fd) == 0;
+    int err = ok ? 0 : errno ? errno : EIO;
+    if (close(r.fd) != 0 && !err)
+        err = errno ? errno : EIO;
+    if (!err && rename(r.temp.c_str(), r.file.c_str()) != 0)
+        err = errno ? errno : EIO;
+    if (err)
+        unlink(r.temp.c_str());
+    return err;
+}
+
+bool ReplaceFileSafely(const char *path, const std::string &content)
+{
+    Replacement r;
+    int got = BeginReplacement(path, &r);
+    if (got == 0)
+        return false;
+    if (got < 0)
+        return rewrite_in_place(r.file, content);
+    return FinishReplacement(r, content.data(), content.size()) == 0;
 }
 
 bool AppendFileWhole(const char *path, const std::string &content)

@@ -12,6 +12,24 @@
 // exists and the user may not write it.
 bool ReplaceFileSafely(const char *path, const std::string &content);
 
+// A replacement under way, in two steps, so that the slow one (the writing
+// and its sync, which waits for the disk) may be left to a child process:
+// BeginReplacement makes the new file beside the file behind path, with its
+// permissions; FinishReplacement fills it and renames it over the file.
+struct Replacement {
+    std::string file;  // the file replaced
+    std::string temp;  // the new file beside it
+    int fd = -1;       // open on temp
+};
+// 1 ready; 0 the file exists and the user may not write it; -1 no file can
+// be made beside it (ReplaceFileSafely then rewrites the file in place).
+int BeginReplacement(const char *path, Replacement *r);
+// Writes content into r's new file, syncs and closes it, and renames it
+// over the file: 0, or the errno that stopped it, with the new file removed
+// and the old one as it was. Only async-signal-safe calls: a child of a
+// fork may finish what its parent began (both then close r.fd).
+int FinishReplacement(const Replacement &r, const char *content, size_t size);
+
 // The file a path stands for: a symbolic link's target (even one that does
 // not exist), else the path itself.
 std::string FileBehind(const char *path);

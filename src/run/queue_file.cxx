@@ -252,26 +252,6 @@ int read_whole(const std::string &path, std::string *text)
     return result;
 }
 
-// The child's side of a save: between fork and _exit only async-signal-safe
-// calls. The text is the parent's, as it was at the fork.
-int write_and_rename(int fd, const std::string &text, const char *temp, const char *file)
-{
-    const char *p = text.data();
-    size_t left = text.size();
-    while (left > 0) {
-        ssize_t got = write(fd, p, left);
-        if (got < 0 && errno == EINTR)
-            continue;
-        if (got <= 0)
-            return got < 0 ? errno : EIO;
-        p += got;
-        left -= (size_t)got;
-    }
-    if (fsync(fd) != 0 || close(fd) != 0 || rename(temp, file) != 0)
-        return errno ? errno : EIO;
-    return 0;
-}
-
 } // namespace
 
 std::string QueueText(const Queue &queue, const RunCounts &counts, const std::string &boot)
@@ -494,43 +474,30 @@ void QueueFile::save()
             m_rows.push_back(job_lines(m_queue.At(r)));
     }
     std::string text = queue_text(m_queue, &m_rows, m_run.Counts(), m_boot);
-    // ReplaceFileSafely's steps, with the slow ones (the writing and its
-    // fsync, which waits for the disk) in a child: the window never waits
-    // for the disk, and a save is whole or not there.
-    std::string file = FileBehind(m_path.c_str());
-    mode_t mode;
-    struct stat st;
-    if (stat(file.c_str(), &st) == 0) {
-        if (faccessat(AT_FDCWD, file.c_str(), W_OK, AT_EACCESS) != 0) {
-            saved(EACCES);
-            return;
-        }
-        mode = st.st_mode & 07777;
-    } else {
-        mode_t mask = umask(0);
-        umask(mask);
-        mode = 0666 & ~mask;
+    // The safe replacement's slow step (the writing and its sync, which
+    // waits for the disk) in a child: the window never waits for the disk,
+    // and a save is whole or not there.
+    Replacement r;
+    int got = BeginReplacement(m_path.c_str(), &r);
+    if (got == 0) {
+        saved(EACCES);
+        return;
     }
-    std::string temp = file + ".XXXXXX";
-    int fd = mkstemp(&temp[0]);
-    pid_t pid = -1;
-    if (fd >= 0 && fchmod(fd, mode) == 0) {
-        pid = fork();
-        if (pid == 0)
-            _exit(write_and_rename(fd, text, temp.c_str(), file.c_str()));
-    }
-    if (fd >= 0)
-        close(fd);
+    pid_t pid = got > 0 ? fork() : -1;
+    if (pid == 0)
+        _exit(FinishReplacement(r, text.data(), text.size()));
+    if (got > 0)
+        close(r.fd);
     if (pid < 0) {
         // No file can be made beside it, or no child: written here, in
         // place when it must be.
-        if (fd >= 0)
-            unlink(temp.c_str());
+        if (got > 0)
+            unlink(r.temp.c_str());
         saved(ReplaceFileSafely(m_path.c_str(), text) ? 0 : errno ? errno : EIO);
         return;
     }
     m_writer = pid;
-    m_writerTemp = temp;
+    m_writerTemp = r.temp;
     Fl::add_timeout(kWriterPoll, WriterTimer, this);
 }
 
