@@ -301,8 +301,8 @@ PlotData HealthPlot(const std::string &title, const std::string &folder, double 
     for (const G &s : samples)
         if (s.Has(G::ADDED_MASS))
             data.addedMass.push_back(PlotPoint{s.value[G::TIME], s.value[G::ADDED_MASS]});
-    static const char *const kMarks[GlstatHealth::KINDS] = {"hourglass", "added mass",
-                                                            "energy ratio"};
+    static const char *const kMarks[GlstatHealth::KINDS] = {
+        "hourglass > 10 %", "added mass > 5 %", "energy ratio off 10 %"};
     for (int k = 0; k < GlstatHealth::KINDS; k++)
         if (health.Checks().Tripped((GlstatHealth::Kind)k))
             data.marks.push_back(PlotMark{health.Checks().FirstTime((GlstatHealth::Kind)k), kMarks[k]});
