@@ -88,6 +88,33 @@ std::string FileBehind(const char *path)
     return at;
 }
 
+int ReadFileWhole(const char *path, size_t maxSize, std::string *text)
+{
+    int fd = open(path, O_RDONLY | O_NONBLOCK | O_CLOEXEC);
+    if (fd < 0)
+        return errno == ENOENT ? 0 : -1;
+    struct stat st;
+    int result = -1;
+    if (fstat(fd, &st) == 0 && S_ISREG(st.st_mode) && (size_t)st.st_size <= maxSize) {
+        text->reserve((size_t)st.st_size);
+        char buf[65536];
+        for (;;) {
+            ssize_t got = read(fd, buf, sizeof buf);
+            if (got < 0 && errno == EINTR)
+                continue;
+            if (got < 0 || text->size() + (size_t)got > maxSize)
+                break;
+            if (got == 0) {
+                result = 1;
+                break;
+            }
+            text->append(buf, (size_t)got);
+        }
+    }
+    close(fd);
+    return result;
+}
+
 int BeginReplacement(const char *path, Replacement *r)
 {
     r->file = FileBehind(path);

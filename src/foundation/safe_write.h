@@ -1,6 +1,6 @@
-// Writing the user's small files so that a failure never costs what they
-// held: a file is replaced whole or not at all, and an appended block goes
-// in whole or not at all.
+// Reading and writing the user's small files so that a failure never costs
+// what they held: a file is read whole or not taken, replaced whole or not
+// at all, and an appended block goes in whole or not at all.
 #pragma once
 #include <string>
 
@@ -11,6 +11,11 @@
 // with the old content still there, when it could not be done or the file
 // exists and the user may not write it.
 bool ReplaceFileSafely(const char *path, const std::string &content);
+
+// Reads the regular file at path whole, without waiting on a FIFO in its
+// place: 1 read; 0 there is no file; -1 it cannot be read whole (a read
+// error, no regular file, or more than maxSize bytes), *text then partial.
+int ReadFileWhole(const char *path, size_t maxSize, std::string *text);
 
 // A replacement under way, in two steps, so that the slow one (the writing
 // and its sync, which waits for the disk) may be left to a child process:

@@ -27,7 +27,7 @@ const char kVersionKey[] = "wendle-queue";
 const double kSaveDelay = 0.1;
 const double kWriterPoll = 0.02;
 // Far more than any table a user keeps: anything larger is no queue file.
-const off_t kMaxFile = 256 * 1024 * 1024;
+const size_t kMaxFile = 256 * 1024 * 1024;
 
 const char *const kKinds[] = {"deck", "restart-dump", "restart-deck"};
 const JobState kStates[] = {JobState::Queued, JobState::Waiting, JobState::Running,
@@ -223,34 +223,6 @@ bool job_whole(const Job &job)
     return false;
 }
 
-// 1 read, 0 there is no file, -1 it cannot be read.
-int read_whole(const std::string &path, std::string *text)
-{
-    // Without blocking: a FIFO in its place must not hold up the start.
-    int fd = open(path.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
-    if (fd < 0)
-        return errno == ENOENT ? 0 : -1;
-    struct stat st;
-    int result = -1;
-    if (fstat(fd, &st) == 0 && S_ISREG(st.st_mode) && st.st_size <= kMaxFile) {
-        text->reserve((size_t)st.st_size);
-        char buf[65536];
-        for (;;) {
-            ssize_t got = read(fd, buf, sizeof buf);
-            if (got < 0 && errno == EINTR)
-                continue;
-            if (got < 0 || text->size() + (size_t)got > (size_t)kMaxFile)
-                break;
-            if (got == 0) {
-                result = 1;
-                break;
-            }
-            text->append(buf, (size_t)got);
-        }
-    }
-    close(fd);
-    return result;
-}
 
 } // namespace
 
@@ -331,7 +303,7 @@ int ReadQueueText(const std::string &text, SavedQueue *saved, std::string *why)
 std::string BootId()
 {
     std::string id;
-    if (read_whole("/proc/sys/kernel/random/boot_id", &id) != 1)
+    if (ReadFileWhole("/proc/sys/kernel/random/boot_id", kMaxFile, &id) != 1)
         return "";
     while (!id.empty() && (id.back() == '\n' || id.back() == ' '))
         id.pop_back();
@@ -376,7 +348,7 @@ void QueueFile::Open(const std::string &folder, RunCounts *counts)
         return;
     }
     std::string text, why;
-    int got = read_whole(m_path, &text);
+    int got = ReadFileWhole(m_path.c_str(), kMaxFile, &text);
     if (got == 0) {
         m_keeping = true;
         return;

@@ -1,11 +1,6 @@
 #include "run/run_settings.h"
 
-#include <fcntl.h>
-#include <sys/stat.h>
-#include <unistd.h>
-
 #include <cctype>
-#include <cerrno>
 #include <cstring>
 
 #include "foundation/safe_write.h"
@@ -13,7 +8,7 @@
 namespace {
 
 // A settings file is a few lines; anything far larger is no file of ours.
-const off_t kMaxFile = 1024 * 1024;
+const size_t kMaxFile = 1024 * 1024;
 
 std::string trim(const std::string &s)
 {
@@ -57,34 +52,6 @@ bool own_argument(const std::string &options)
     return false;
 }
 
-enum ReadResult { READ_OK, READ_MISSING, READ_FAILED };
-
-ReadResult read_whole(const std::string &path, std::string *text)
-{
-    // Without blocking: a FIFO in its place must not hold up the start.
-    int fd = open(path.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
-    if (fd < 0)
-        return errno == ENOENT ? READ_MISSING : READ_FAILED;
-    struct stat st;
-    ReadResult result = READ_FAILED;
-    if (fstat(fd, &st) == 0 && S_ISREG(st.st_mode) && st.st_size <= kMaxFile) {
-        char buf[4096];
-        for (;;) {
-            ssize_t got = read(fd, buf, sizeof buf);
-            if (got < 0 && errno == EINTR)
-                continue;
-            if (got < 0 || text->size() + (size_t)got > (size_t)kMaxFile)
-                break;
-            if (got == 0) {
-                result = READ_OK;
-                break;
-            }
-            text->append(buf, (size_t)got);
-        }
-    }
-    close(fd);
-    return result;
-}
 
 } // namespace
 
@@ -99,10 +66,10 @@ bool RunSettings::Load(const std::string &path)
     m_problem.clear();
 
     std::string text;
-    ReadResult got = read_whole(path, &text);
-    if (got == READ_MISSING)
+    int got = ReadFileWhole(path.c_str(), kMaxFile, &text);
+    if (got == 0)
         return true;
-    if (got == READ_FAILED) {
+    if (got < 0) {
         // Its lines could not be kept: rewriting it would lose them.
         m_writable = false;
         m_problem = "Run settings file cannot be read: it is left as it is";
