@@ -86,14 +86,15 @@ TEST_F(RunTest, MessageFileLinesAndNames)
 
 TEST_F(RunTest, AnEmptyMessageFileThatCannotBeWrittenStopsTheRun)
 {
-    std::string msg = home.write("jobs/messag", "");
-    if (!make_unwritable(msg))
-        GTEST_SKIP() << "cannot make a file unwritable here";
     int r = add(jobs);
-    EXPECT_EQ(Outcome::EmptyUnwritable, run.IsFinishedNormal(r));
     int next = add(folder("next"));
     std::string alert;
     run.Submit(setup, &alert);
+    // The solver made its message file and could not write into it.
+    std::string msg = home.write("jobs/messag", "");
+    if (!make_unwritable(msg))
+        GTEST_SKIP() << "cannot make a file unwritable here";
+    EXPECT_EQ(Outcome::EmptyUnwritable, run.IsFinishedNormal(r));
     run.Check();
     make_writable(msg);
     EXPECT_EQ((std::vector<std::string>{"Running", "Queued"}), statuses());

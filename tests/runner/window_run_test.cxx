@@ -217,12 +217,13 @@ TEST_F(WindowRunTest, AStopByAnEmptyMessageFileIsNoticed)
     home.mkdir("service");
     NotifyService service(home.file("service"));
     ASSERT_EQ("", service.problem());
-    std::string msg = home.write("jobs/messag", "");
-    if (!make_unwritable(msg))
-        GTEST_SKIP() << "cannot make a file unwritable here";
     add(jobs + "case1.k");
     wnd->real_submit_cb();
     ASSERT_TRUE(wait_running(1));
+    // The solver made its message file and could not write into it.
+    std::string msg = home.write("jobs/messag", "");
+    if (!make_unwritable(msg))
+        GTEST_SKIP() << "cannot make a file unwritable here";
     wnd->TheRun().Check();
     make_writable(msg);
     EXPECT_STREQ("The Messag File Is Empty,Please Make Sure Have a License of LSDYNA!",
