@@ -897,11 +897,7 @@ int Fl_Fltkgrid::gridClick(int rx, int ry)
 {
     if (x() + w() - rx < EDGE_STRIP)
         return 0;
-    int sx, sy;
-    scrollOffset(&sx, &sy);
-    int row, col;
-    getRowCol(rx + sx, ry + sy, &row, &col);
-    if (row > 0)
+    if (int row = PointRow(rx, ry))
         SelectRow(row);
     return 1;
 }

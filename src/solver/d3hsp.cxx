@@ -1,7 +1,5 @@
 #include "solver/d3hsp.h"
 
-#include <unistd.h>
-
 #include <cstring>
 
 #include "foundation/comfunction.h"
@@ -73,12 +71,6 @@ size_t D3hspWatch::Take(const char *p, size_t n)
 
 bool D3hspWatch::Check(size_t budget, bool *more)
 {
-    *more = false;
-    struct stat st;
-    int fd = m_follow.Open(&st);
-    if (fd < 0)
-        return m_known;
-    m_follow.Look(fd, st, budget, *this, more);
-    close(fd);
+    m_follow.LookOnce(budget, *this, more);
     return m_known;
 }

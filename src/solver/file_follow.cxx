@@ -179,3 +179,15 @@ void FileFollow::Look(int fd, const struct stat &st, size_t budget, Reader &read
     if (m_offset != before && Take(fd, m_offset, &now))
         m_read = now;
 }
+
+bool FileFollow::LookOnce(size_t budget, Reader &reader, bool *more)
+{
+    *more = false;
+    struct stat st;
+    int fd = Open(&st);
+    if (fd < 0)
+        return false;
+    Look(fd, st, budget, reader, more);
+    close(fd);
+    return true;
+}

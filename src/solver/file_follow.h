@@ -63,6 +63,8 @@ public:
     // with what was read, and the next look goes on from there; a change
     // that cannot be told for a failed read is not taken for one.
     void Look(int fd, const struct stat &st, size_t budget, Reader &reader, bool *more);
+    // Open, Look and close in one: false when the file cannot be opened.
+    bool LookOnce(size_t budget, Reader &reader, bool *more);
 
 private:
     // Hashes of the first and the last bytes of a file's first len bytes:

@@ -1,7 +1,5 @@
 #include "solver/glstat.h"
 
-#include <unistd.h>
-
 #include <algorithm>
 #include <cmath>
 #include <cstring>
@@ -152,16 +150,9 @@ size_t GlstatWatch::Take(const char *p, size_t n)
 
 bool GlstatWatch::Check(size_t budget, bool *more)
 {
-    *more = false;
     m_samples.clear();
     m_restarted = false;
-    struct stat st;
-    int fd = m_follow.Open(&st);
-    if (fd < 0)
-        return false;
-    m_follow.Look(fd, st, budget, *this, more);
-    close(fd);
-    return true;
+    return m_follow.LookOnce(budget, *this, more);
 }
 
 bool GlstatWatch::Current(GlstatSample *sample) const
